@@ -1,0 +1,62 @@
+# Tessaro: the two set-up commands are `make demo` and `make test`.
+# Run as root on a fresh Debian 12 machine, they install what is missing.
+
+BUILD       ?= build
+ASAN_BUILD  ?= build-asan
+JOBS        ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+# What the build, the tests, the benchmarks and the demo need from Debian.
+PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
+            qt6-base-dev libgl-dev libfftw3-dev libkissfft-dev xvfb x11-apps \
+            fonts-dejavu-core
+
+.PHONY: all deps configure build asan test demo perf bench references clean
+
+all: build
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do \
+	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; \
+	  done); \
+	if [ -n "$$missing" ]; then \
+	  if [ "$$(id -u)" = 0 ]; then \
+	    echo "Installing: $$missing"; \
+	    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $$missing; \
+	  else \
+	    echo "Missing Debian packages (run as root to install): $$missing"; \
+	  fi; \
+	fi
+
+configure: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DTESSARO_WERROR=ON $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+# The same tests built with AddressSanitizer and UndefinedBehaviorSanitizer.
+asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARO_SANITIZE=ON \
+	      -DTESSARO_WERROR=ON -DTESSARO_BUILD_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+
+test: build asan
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+demo: build
+	./scripts/demo.sh $(BUILD)/iir/IIR
+
+perf: build
+	./scripts/demo.sh $(BUILD)/perf/Perfomance
+
+bench: build
+	./scripts/bench.sh $(BUILD)
+
+# Regenerates the committed reference data (needs python3-scipy, python3-mpmath).
+references:
+	@if [ "$$(id -u)" = 0 ]; then apt-get install -y -qq --no-install-recommends python3-scipy python3-mpmath; fi
+	for s in tests/*/reference/*.py; do /usr/bin/python3 $$s || exit 1; done
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,71 @@
+// FFT component: complex discrete Fourier transform of N = 2^P points,
+// P = 2..15, in single precision, real and imaginary parts in separate
+// arrays.
+//
+// Usage:
+//   tessaro::TsigFFT fft;                 // N = 512, no window
+//   fft.SetBufferSize(1024);
+//   std::ranges::copy(signal, fft.RealIn().begin());
+//   fft.Forward();                        // RealOut()/ImagOut() hold the spectrum
+//
+// Forward: RealIn is multiplied in place by the window (unless fwNone), then
+//   Out[k] = sum_n In[n] exp(+2 pi i n k / N), with no scaling.
+// Inverse: the upper half of the input is overwritten with the conjugate
+//   mirror of the lower half, In[N-k] = conj(In[k]) for k = 1..N/2-1, then
+//   Out[k] = (1/N) sum_n In[n] exp(-2 pi i n k / N).
+// Both overwrite RealOut and ImagOut entirely, allocate nothing and check
+// nothing. The four arrays are owned by the component and replaced when the
+// size changes (their contents then start at zero): do not keep a span
+// across SetPower or SetBufferSize.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "tessaro/sigComponent.h"
+#include "tessaro/sigWindow.h"
+
+namespace tessaro {
+
+using TsigFFTPower = std::uint8_t;  // 2..15
+
+class TsigCustomFFT : public TComponent {
+ public:
+  explicit TsigCustomFFT(TComponent* owner = nullptr);
+  ~TsigCustomFFT() override;
+
+  int Power() const noexcept;
+  void SetPower(int value);                // clamped to 2..15; a new size zeroes the data
+  std::int32_t BufferSize() const noexcept;
+  void SetBufferSize(std::int32_t value);  // rounded down to a power of two in 4..32768
+  TsigWindow Window() const noexcept;
+  void SetWindow(TsigWindow value);        // always refills the window table
+
+  void Forward();
+  void Inverse();
+
+  std::span<float> RealIn() noexcept;
+  std::span<float> ImagIn() noexcept;
+  std::span<float> RealOut() noexcept;
+  std::span<float> ImagOut() noexcept;
+  std::span<const float> RealIn() const noexcept;
+  std::span<const float> ImagIn() const noexcept;
+  std::span<const float> RealOut() const noexcept;
+  std::span<const float> ImagOut() const noexcept;
+  std::span<const float> WindowTable() const noexcept;
+  std::span<const std::int32_t> BitReverseTable() const noexcept;
+
+ private:
+  // (state private to the implementation)
+};
+
+// The published form: Power (stored when not 9), BufferSize (always),
+// Window (stored when not fwNone, by name).
+class TsigFFT : public TsigCustomFFT {
+ public:
+  using TsigCustomFFT::TsigCustomFFT;
+  const TComponentClass& ClassType() const override;
+  static const TComponentClass& StaticClass();
+};
+
+}  // namespace tessaro

@@ -1,0 +1,50 @@
+// Shared numeric types of the Tessaro library.
+//
+// Extended is the type of every IIR filter value: samples, properties,
+// coefficients, histories and complex parts. It is the x87 80-bit format,
+// a 64-bit significand and a 15-bit exponent (largest finite value about
+// 1.19e4932). Code that must agree bit for bit with this library compiles
+// with -ffp-contract=off and without -ffast-math.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <limits>
+
+namespace tessaro {
+
+using Extended = long double;
+static_assert(std::numeric_limits<Extended>::digits == 64,
+              "Tessaro needs long double with a 64-bit significand (x87 extended)");
+
+// pi rounded to the nearest Extended: 3.14159265358979323851...
+inline constexpr Extended Pi = 3.14159265358979323846264338327950288L;
+
+// Kind of analog prototype of an IIR design.
+enum TsigIIRFilterKind : std::uint8_t { fkButterworth, fkChebyshev, fkBessel };
+
+// Band form of an IIR design.
+enum TsigIIRFilterResponse : std::uint8_t { ftLowpass, ftHighpass, ftBandpass, ftBandstop };
+
+// Prototype order, 1..8.
+using TsigIIRFilterOrder = std::uint8_t;
+
+// A complex number in extended precision: a plain value with no invariant.
+struct TsigComplex {
+  Extended Re = 0.0L;
+  Extended Im = 0.0L;
+};
+
+// Capacity of every pole, zero, coefficient and history array of a filter.
+inline constexpr int PoleZeroCapacity = 33;
+
+// Poles and zeros of one stage of a design. Only the first PoleCount poles
+// and ZeroCount zeros are meaningful; the other entries are 0 + 0i.
+struct PoleZeroSet {
+  std::array<TsigComplex, PoleZeroCapacity> Poles{};
+  std::array<TsigComplex, PoleZeroCapacity> Zeros{};
+  std::int32_t PoleCount = 0;
+  std::int32_t ZeroCount = 0;
+};
+
+}  // namespace tessaro
