@@ -25,6 +25,9 @@
 // reported as text in DesignMessage().
 #pragma once
 
+#include <array>
+#include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -94,7 +97,55 @@ class TsigCustomIIRFilter : public TComponent {
  private:
   using Routine = Extended (*)(TsigCustomIIRFilter&, Extended);
   Routine routine_ = nullptr;
-  // (the rest of the state is private to the implementation)
+
+  // The eight published values as stored (frequency 2 unfiltered by the
+  // response).
+  struct Properties {
+    TsigIIRFilterKind Kind = fkButterworth;
+    TsigIIRFilterResponse Response = ftLowpass;
+    TsigIIRFilterOrder Order = 1;
+    Extended Frequency1 = 300.0L;
+    Extended Frequency2 = 3000.0L;
+    Extended SampleRate = 44100.0L;
+    Extended Ripple = 0.0L;
+    bool ManualReset = false;
+  };
+
+  // The result of the last design, read by FilterSample and the views.
+  struct Design {
+    PoleZeroSet SPlane;
+    PoleZeroSet ZPlane;
+    std::array<Extended, PoleZeroCapacity> InputCoefficients{};
+    std::array<Extended, PoleZeroCapacity> OutputCoefficients{};
+    std::int32_t CoefficientCount = 0;
+    Extended InputScale = 0.0L;
+    std::string DesignMessage;
+  };
+
+  // While a stored form loads: the properties before BeginLoad and which
+  // frequencies the form assigned.
+  struct LoadState {
+    Properties Saved;
+    bool Frequency1Loaded = false;
+    bool Frequency2Loaded = false;
+  };
+
+  static Extended PassSample(TsigCustomIIRFilter& filter, Extended x) noexcept;
+  static Extended MuteSample(TsigCustomIIRFilter& filter, Extended x) noexcept;
+  static Extended FilterSample(TsigCustomIIRFilter& filter, Extended x) noexcept;
+
+  void SetFrequency(int index, Extended hertz);
+  // Designs next into scratch space and, when the arithmetic stayed finite,
+  // makes next, the design and the routine current, then clears the history
+  // when reset is set or ManualReset is off. Otherwise throws naming
+  // property and changes nothing.
+  void Redesign(const Properties& next, bool reset, const char* property);
+
+  Properties properties_;
+  Design design_;
+  std::array<Extended, PoleZeroCapacity> inputHistory_{};
+  std::array<Extended, PoleZeroCapacity> outputHistory_{};
+  std::optional<LoadState> load_;
 };
 
 // The published form of the filter: Kind, Response, Order, Frequency1,

@@ -1,0 +1,94 @@
+// The IIR design as pure functions on a design state: analog prototype,
+// band transform, bilinear map, polynomial expansion and gain
+// normalisation. Internal to the library; the filter component runs
+// DesignIIRFilter on a scratch state and keeps the result only when the
+// arithmetic stayed finite.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "tessaro/sigTypes.h"
+
+namespace tessaro {
+
+// Which per-sample routine a design asks for.
+enum class IIRRoutine : std::uint8_t { Filter, Mute, Pass };
+
+// The design properties as the design reads them. Frequency2 is the value
+// of the getter: for lowpass and highpass it equals Frequency1.
+struct IIRDesignInput {
+  TsigIIRFilterKind Kind = fkButterworth;
+  TsigIIRFilterResponse Response = ftLowpass;
+  int Order = 1;
+  Extended Frequency1 = 300.0L;
+  Extended Frequency2 = 3000.0L;
+  Extended SampleRate = 44100.0L;
+  Extended Ripple = 0.0L;
+};
+
+// Coefficient arrays and polynomials: index k is the weight of z^k.
+using IIRCoefficients = std::array<Extended, PoleZeroCapacity>;
+using IIRPolynomial = std::array<TsigComplex, PoleZeroCapacity>;
+
+// Everything a design writes. Entries of the coefficient arrays from
+// CoefficientCount upwards and DesignMessage keep what they held before
+// the design unless the design writes them.
+struct IIRDesignState {
+  PoleZeroSet SPlane;
+  PoleZeroSet ZPlane;
+  IIRCoefficients InputCoefficients{};
+  IIRCoefficients OutputCoefficients{};
+  std::int32_t CoefficientCount = 0;
+  Extended InputScale = 0.0L;
+  std::string DesignMessage;
+  IIRRoutine Routine = IIRRoutine::Filter;
+
+  // Values of one design, kept for inspection.
+  Extended A1 = 0.0L;  // relative corner frequencies (fractions of the sample rate)
+  Extended A2 = 0.0L;
+  Extended W1 = 0.0L;  // prewarped analog corners, rad per sample period
+  Extended W2 = 0.0L;
+  TsigComplex DCGain;
+  TsigComplex CentreGain;
+  TsigComplex NyquistGain;
+};
+
+// Bessel prototype poles normalised to -3 dB at 1 rad/s, orders 1..10. The
+// poles of order n start at (n·n)/4: the real pole first for odd n, then
+// the upper member of each conjugate pair by increasing imaginary part.
+extern const std::array<TsigComplex, 30> BesselPoleTable;
+
+// The whole design: relative frequencies, prototype, prewarp, band
+// transform, bilinear map, coefficients, reference gain and routine.
+void DesignIIRFilter(const IIRDesignInput& input, IIRDesignState& state);
+
+// Appends z to the s-plane poles when it lies strictly in the left half plane.
+void AddPrototypePole(IIRDesignState& state, TsigComplex z);
+// Order prototype poles with the corner at 1 rad/s; Chebyshev ripple applied.
+void BuildPrototype(IIRDesignState& state, TsigIIRFilterKind kind, int order, Extended ripple);
+// Moves the Butterworth poles onto the ripple's ellipse.
+void ApplyChebyshevRipple(IIRDesignState& state, int order, Extended ripple);
+// Lowpass prototype -> requested response at the prewarped corners w1, w2.
+void TransformBand(IIRDesignState& state, TsigIIRFilterResponse response, int order, Extended w1,
+                   Extended w2);
+// z = (2 + s)/(2 - s): the bilinear transform for a sample period of 1.
+TsigComplex BilinearMap(TsigComplex s);
+// Bilinear image of the s-plane set; zeros padded with -1 up to the pole count.
+void MapToZPlane(IIRDesignState& state);
+// Coefficients c[0..m] of the monic polynomial with the m given roots. A
+// coefficient whose imaginary part exceeds 1e-10 in magnitude is reported in
+// message (replacing it); otherwise message is left alone.
+IIRPolynomial ExpandRoots(const std::array<TsigComplex, PoleZeroCapacity>& roots, int m,
+                          std::string& message);
+// c[m]·z^m + ... + c[0] by Horner's rule.
+TsigComplex EvaluatePolynomial(const IIRPolynomial& c, int m, TsigComplex z);
+// top(z) / bottom(z), unguarded.
+TsigComplex EvaluateResponse(const IIRPolynomial& top, int mt, const IIRPolynomial& bottom, int mb,
+                             TsigComplex z);
+// Expands the z-plane set, measures the gains at DC, centre and Nyquist and
+// stores the real difference-equation coefficients.
+void ComputeCoefficients(IIRDesignState& state);
+
+}  // namespace tessaro

@@ -1,0 +1,396 @@
+// The IIR filter component: properties, setters, the per-sample routines and
+// the published class.
+#include "tessaro/sigIIRFilters.h"
+
+#include <cfenv>
+#include <charconv>
+#include <cmath>
+#include <stdexcept>
+#include <string>
+
+#include "sigIIRDesign.h"
+#include "tessaro/sigcomplex.h"
+
+namespace tessaro {
+
+namespace {
+
+// Added to and subtracted from a value in extended precision, it turns any
+// magnitude below 2^-131 into exactly 0, so a decaying filter never reaches
+// the slow subnormal range.
+constexpr Extended AntiDenormalOffset = 1e-20L;
+
+// The smallest frequency a setter stores, in Hz.
+constexpr Extended MinimumFrequency = 1e-10L;
+
+constexpr const char* KindNames[] = {"fkButterworth", "fkChebyshev", "fkBessel"};
+constexpr const char* ResponseNames[] = {"ftLowpass", "ftHighpass", "ftBandpass", "ftBandstop"};
+
+Extended Smaller(Extended a, Extended b) { return a < b ? a : b; }
+Extended Larger(Extended a, Extended b) { return a > b ? a : b; }
+
+// Highest frequency a setter stores at a sample rate.
+Extended UpperFrequency(Extended sampleRate) { return sampleRate / 2.0L - 0.0001L; }
+
+// The shortest decimal that reads back to the same value, without an
+// exponent for magnitudes from 1e-5 up to 1e21.
+std::string Decimal(Extended value) {
+  char text[128];
+  const Extended magnitude = std::fabs(value);
+  const auto format = magnitude >= 1e-5L && magnitude < 1e21L ? std::chars_format::fixed
+                                                               : std::chars_format::general;
+  const auto result = std::to_chars(text, text + sizeof text, value, format);
+  return std::string(text, result.ptr);
+}
+
+void RejectNaN(const char* property, Extended value) {
+  if (std::isnan(value))
+    throw std::invalid_argument(std::string(property) + " = nan: the value must be a number");
+}
+
+// Saves the caller's floating-point flags, clears them for a design and puts
+// them back on the way out, whatever the design raised.
+class FlagScope {
+ public:
+  FlagScope() {
+    std::fegetexceptflag(&saved_, FE_ALL_EXCEPT);
+    std::feclearexcept(FE_ALL_EXCEPT);
+  }
+  ~FlagScope() { std::fesetexceptflag(&saved_, FE_ALL_EXCEPT); }
+  FlagScope(const FlagScope&) = delete;
+  FlagScope& operator=(const FlagScope&) = delete;
+
+ private:
+  std::fexcept_t saved_{};
+};
+
+}  // namespace
+
+// --- construction and the published class ------------------------------------
+
+TsigCustomIIRFilter::TsigCustomIIRFilter(TComponent* owner) : TComponent(owner) {
+  routine_ = &PassSample;
+  Redesign(properties_, true, nullptr);
+}
+
+const TComponentClass& TsigIIRFilter::StaticClass() {
+  using F = TsigCustomIIRFilter;
+  static const TComponentClass cls{
+      "TsigIIRFilter",
+      [](TComponent* owner) -> TComponent* { return new TsigIIRFilter(owner); },
+      {
+          EnumProperty<F, TsigIIRFilterKind>("Kind", {KindNames[0], KindNames[1], KindNames[2]},
+                                             &F::Kind, &F::SetKind,
+                                             [](const F&) { return true; }),
+          EnumProperty<F, TsigIIRFilterResponse>(
+              "Response", {ResponseNames[0], ResponseNames[1], ResponseNames[2], ResponseNames[3]},
+              &F::Response, &F::SetResponse, [](const F&) { return true; }),
+          IntegerProperty<F, int, int>("Order", &F::Order, &F::SetOrder,
+                                       [](const F& f) { return f.Order() != 1; }),
+          ExtendedProperty<F>("Frequency1", &F::Frequency1, &F::SetFrequency1,
+                              [](const F& f) { return f.Frequency1() != 0.0L; }),
+          ExtendedProperty<F>("Frequency2", &F::Frequency2, &F::SetFrequency2,
+                              [](const F& f) { return f.Frequency2() != 0.0L; }),
+          ExtendedProperty<F>("SampleRate", &F::SampleRate, &F::SetSampleRate,
+                              [](const F& f) { return f.SampleRate() != 0.0L; }),
+          ExtendedProperty<F>("Ripple", &F::Ripple, &F::SetRipple,
+                              [](const F& f) { return f.Ripple() != 0.0L; }),
+          BooleanProperty<F>("ManualReset", &F::ManualReset, &F::SetManualReset,
+                             [](const F& f) { return f.ManualReset(); }),
+      }};
+  return cls;
+}
+
+const TComponentClass& TsigIIRFilter::ClassType() const { return StaticClass(); }
+
+// --- design ------------------------------------------------------------------
+
+void TsigCustomIIRFilter::Redesign(const Properties& next, bool reset, const char* property) {
+  const bool band = next.Response == ftBandpass || next.Response == ftBandstop;
+  const IIRDesignInput input{next.Kind,       next.Response,
+                             next.Order,      next.Frequency1,
+                             band ? next.Frequency2 : next.Frequency1,
+                             next.SampleRate, next.Ripple};
+  // The scratch starts from the current design: entries a design does not
+  // write, and the message, carry over as they would in place.
+  IIRDesignState scratch;
+  scratch.InputCoefficients = design_.InputCoefficients;
+  scratch.OutputCoefficients = design_.OutputCoefficients;
+  scratch.DesignMessage = design_.DesignMessage;
+
+  int raised = 0;
+  {
+    FlagScope flags;
+    DesignIIRFilter(input, scratch);
+    raised = std::fetestexcept(FE_OVERFLOW | FE_DIVBYZERO | FE_INVALID);
+  }
+  if (raised != 0) {
+    std::string what;
+    if (property != nullptr) {
+      const std::string name = property;
+      std::string value;
+      if (name == "Kind") value = KindNames[next.Kind];
+      else if (name == "Response") value = ResponseNames[next.Response];
+      else if (name == "Order") value = std::to_string(next.Order);
+      else if (name == "Frequency1") value = Decimal(next.Frequency1);
+      else if (name == "Frequency2") value = Decimal(next.Frequency2);
+      else if (name == "SampleRate") value = Decimal(next.SampleRate);
+      else value = Decimal(next.Ripple);
+      what = name + " = " + value;
+    } else {
+      what = "The properties (Kind = " + std::string(KindNames[next.Kind]) +
+             ", Response = " + ResponseNames[next.Response] +
+             ", Order = " + std::to_string(next.Order) +
+             ", Frequency1 = " + Decimal(next.Frequency1) +
+             ", Frequency2 = " + Decimal(next.Frequency2) +
+             ", SampleRate = " + Decimal(next.SampleRate) + ", Ripple = " + Decimal(next.Ripple) +
+             ")";
+    }
+    if (raised & FE_OVERFLOW) throw std::overflow_error(what + " overflows the filter design");
+    if (raised & FE_DIVBYZERO)
+      throw std::domain_error(what + " makes the filter design divide by zero");
+    throw std::domain_error(what + " makes the filter design take an invalid operation");
+  }
+
+  properties_ = next;
+  design_.SPlane = scratch.SPlane;
+  design_.ZPlane = scratch.ZPlane;
+  design_.InputCoefficients = scratch.InputCoefficients;
+  design_.OutputCoefficients = scratch.OutputCoefficients;
+  design_.CoefficientCount = scratch.CoefficientCount;
+  design_.InputScale = scratch.InputScale;
+  design_.DesignMessage.swap(scratch.DesignMessage);
+  switch (scratch.Routine) {
+    case IIRRoutine::Filter: routine_ = &FilterSample; break;
+    case IIRRoutine::Mute: routine_ = &MuteSample; break;
+    case IIRRoutine::Pass: routine_ = &PassSample; break;
+  }
+  if (reset || !next.ManualReset) Reset();
+}
+
+// --- properties ----------------------------------------------------------------
+
+TsigIIRFilterKind TsigCustomIIRFilter::Kind() const noexcept { return properties_.Kind; }
+
+void TsigCustomIIRFilter::SetKind(TsigIIRFilterKind value) {
+  if (value > fkBessel || value == properties_.Kind) return;
+  if (load_) {
+    properties_.Kind = value;
+    return;
+  }
+  Properties next = properties_;
+  next.Kind = value;
+  Redesign(next, false, "Kind");
+}
+
+TsigIIRFilterResponse TsigCustomIIRFilter::Response() const noexcept { return properties_.Response; }
+
+void TsigCustomIIRFilter::SetResponse(TsigIIRFilterResponse value) {
+  if (value > ftBandstop || value == properties_.Response) return;
+  if (load_) {
+    properties_.Response = value;
+    return;
+  }
+  Properties next = properties_;
+  next.Response = value;
+  Redesign(next, true, "Response");
+}
+
+int TsigCustomIIRFilter::Order() const noexcept { return properties_.Order; }
+
+void TsigCustomIIRFilter::SetOrder(int value) {
+  if (value < 1 || value > 8 || value == properties_.Order) return;
+  if (load_) {
+    properties_.Order = static_cast<TsigIIRFilterOrder>(value);
+    return;
+  }
+  Properties next = properties_;
+  next.Order = static_cast<TsigIIRFilterOrder>(value);
+  Redesign(next, true, "Order");
+}
+
+Extended TsigCustomIIRFilter::Frequency1() const noexcept { return properties_.Frequency1; }
+
+Extended TsigCustomIIRFilter::Frequency2() const noexcept {
+  const bool band = properties_.Response == ftBandpass || properties_.Response == ftBandstop;
+  return band ? properties_.Frequency2 : properties_.Frequency1;
+}
+
+void TsigCustomIIRFilter::SetFrequency1(Extended hertz) { SetFrequency(1, hertz); }
+
+void TsigCustomIIRFilter::SetFrequency2(Extended hertz) { SetFrequency(2, hertz); }
+
+// The upper bound goes first, so a sample rate too small for both bounds
+// leaves the lower one.
+void TsigCustomIIRFilter::SetFrequency(int index, Extended hertz) {
+  const char* property = index == 1 ? "Frequency1" : "Frequency2";
+  RejectNaN(property, hertz);
+  if (load_) {
+    (index == 1 ? properties_.Frequency1 : properties_.Frequency2) = hertz;
+    (index == 1 ? load_->Frequency1Loaded : load_->Frequency2Loaded) = true;
+    return;
+  }
+  Extended v = Smaller(hertz, UpperFrequency(properties_.SampleRate));
+  v = Larger(MinimumFrequency, v);
+  Properties next = properties_;
+  Extended& stored = index == 1 ? next.Frequency1 : next.Frequency2;
+  if (v == stored) return;
+  stored = v;
+  Redesign(next, false, property);
+}
+
+Extended TsigCustomIIRFilter::SampleRate() const noexcept { return properties_.SampleRate; }
+
+// A lower rate pulls both frequencies under its Nyquist bound; nothing is
+// raised.
+void TsigCustomIIRFilter::SetSampleRate(Extended hertz) {
+  RejectNaN("SampleRate", hertz);
+  if (!(hertz > 0.0L) || hertz == properties_.SampleRate) return;
+  if (load_) {
+    properties_.SampleRate = hertz;
+    return;
+  }
+  Properties next = properties_;
+  next.SampleRate = hertz;
+  const Extended upper = UpperFrequency(hertz);
+  next.Frequency1 = Smaller(next.Frequency1, upper);
+  next.Frequency2 = Smaller(next.Frequency2, upper);
+  Redesign(next, false, "SampleRate");
+}
+
+Extended TsigCustomIIRFilter::Ripple() const noexcept { return properties_.Ripple; }
+
+void TsigCustomIIRFilter::SetRipple(Extended decibels) {
+  RejectNaN("Ripple", decibels);
+  const Extended value = std::fabs(decibels);
+  if (value == properties_.Ripple) return;
+  if (load_ || properties_.Kind != fkChebyshev) {
+    properties_.Ripple = value;
+    return;
+  }
+  Properties next = properties_;
+  next.Ripple = value;
+  Redesign(next, false, "Ripple");
+}
+
+bool TsigCustomIIRFilter::ManualReset() const noexcept { return properties_.ManualReset; }
+
+void TsigCustomIIRFilter::SetManualReset(bool value) noexcept { properties_.ManualReset = value; }
+
+// --- loading -------------------------------------------------------------------
+
+void TsigCustomIIRFilter::BeginLoad() { load_ = LoadState{properties_, false, false}; }
+
+// The stored values arrive raw; here they are clamped against the final
+// sample rate and designed once. A frequency the form did not assign is only
+// lowered, as a sample-rate change would; a new response or order restarts
+// the history even with ManualReset, as their setters do.
+void TsigCustomIIRFilter::EndLoad() {
+  if (!load_) return;
+  const LoadState load = *load_;
+  Properties next = properties_;
+  const Extended upper = UpperFrequency(next.SampleRate);
+  next.Frequency1 = Smaller(next.Frequency1, upper);
+  if (load.Frequency1Loaded) next.Frequency1 = Larger(MinimumFrequency, next.Frequency1);
+  next.Frequency2 = Smaller(next.Frequency2, upper);
+  if (load.Frequency2Loaded) next.Frequency2 = Larger(MinimumFrequency, next.Frequency2);
+  const bool reset = next.Response != load.Saved.Response || next.Order != load.Saved.Order;
+  try {
+    Redesign(next, reset, nullptr);
+  } catch (...) {
+    CancelLoad();
+    throw;
+  }
+  load_.reset();
+}
+
+void TsigCustomIIRFilter::CancelLoad() noexcept {
+  if (!load_) return;
+  properties_ = load_->Saved;
+  load_.reset();
+}
+
+// --- filtering -----------------------------------------------------------------
+
+Extended TsigCustomIIRFilter::PassSample(TsigCustomIIRFilter&, Extended x) noexcept { return x; }
+
+Extended TsigCustomIIRFilter::MuteSample(TsigCustomIIRFilter&, Extended) noexcept { return 0.0L; }
+
+// y[t] = g·x[t] + Σ_{i<N} (B[i]·X[i] + A[i]·Y[i]) over the N older scaled
+// inputs X and outputs Y, oldest first; the newest sits at index N.
+Extended TsigCustomIIRFilter::FilterSample(TsigCustomIIRFilter& filter, Extended x) noexcept {
+  const int n = filter.design_.CoefficientCount;
+  Extended* const in = filter.inputHistory_.data();
+  Extended* const out = filter.outputHistory_.data();
+  const Extended* const b = filter.design_.InputCoefficients.data();
+  const Extended* const a = filter.design_.OutputCoefficients.data();
+  constexpr Extended d = AntiDenormalOffset;
+
+  for (int i = 0; i < n; ++i) {
+    in[i] = in[i + 1];
+    out[i] = out[i + 1];
+  }
+  const Extended t = ((x + d) - d) * filter.design_.InputScale;
+  in[n] = t;
+  Extended acc = t;
+  for (int i = 0; i < n; ++i) acc = (((in[i] * b[i] + acc) + out[i] * a[i]) + d) - d;
+  out[n] = acc;
+  return acc;
+}
+
+void TsigCustomIIRFilter::Process(std::span<const Extended> in, std::span<Extended> out) {
+  if (in.size() != out.size())
+    throw std::invalid_argument("Process: input has " + std::to_string(in.size()) +
+                                " samples but output has room for " + std::to_string(out.size()));
+  const Routine routine = routine_;
+  for (std::size_t i = 0; i < in.size(); ++i) out[i] = routine(*this, in[i]);
+}
+
+void TsigCustomIIRFilter::Reset() noexcept {
+  inputHistory_.fill(0.0L);
+  outputHistory_.fill(0.0L);
+}
+
+// H(z) = g·(z^N + Σ B[i] z^i) / (z^N - Σ A[i] z^i): the difference equation
+// of FilterSample multiplied through by z^N.
+TsigComplex TsigCustomIIRFilter::FrequencyResponse(Extended hertz) const {
+  if (routine_ == &MuteSample) return MakeComplex(0.0L, 0.0L);
+  if (routine_ == &PassSample) return MakeComplex(1.0L, 0.0L);
+  const TsigComplex z = ExpImaginary(2.0L * Pi * hertz / properties_.SampleRate);
+  const int n = design_.CoefficientCount;
+  TsigComplex top = MakeComplex(1.0L, 0.0L);
+  TsigComplex bottom = MakeComplex(1.0L, 0.0L);
+  for (int k = n - 1; k >= 0; --k) {
+    top = Add(Multiply(top, z), MakeComplex(design_.InputCoefficients[k], 0.0L));
+    bottom = Add(Multiply(bottom, z), MakeComplex(-design_.OutputCoefficients[k], 0.0L));
+  }
+  return Scale(Divide(top, bottom), design_.InputScale);
+}
+
+// --- views ---------------------------------------------------------------------
+
+const std::string& TsigCustomIIRFilter::DesignMessage() const noexcept {
+  return design_.DesignMessage;
+}
+std::int32_t TsigCustomIIRFilter::CoefficientCount() const noexcept {
+  return design_.CoefficientCount;
+}
+Extended TsigCustomIIRFilter::InputScale() const noexcept { return design_.InputScale; }
+std::span<const Extended, PoleZeroCapacity> TsigCustomIIRFilter::InputCoefficients()
+    const noexcept {
+  return design_.InputCoefficients;
+}
+std::span<const Extended, PoleZeroCapacity> TsigCustomIIRFilter::OutputCoefficients()
+    const noexcept {
+  return design_.OutputCoefficients;
+}
+std::span<const Extended, PoleZeroCapacity> TsigCustomIIRFilter::InputHistory() const noexcept {
+  return inputHistory_;
+}
+std::span<const Extended, PoleZeroCapacity> TsigCustomIIRFilter::OutputHistory() const noexcept {
+  return outputHistory_;
+}
+const PoleZeroSet& TsigCustomIIRFilter::SPlane() const noexcept { return design_.SPlane; }
+const PoleZeroSet& TsigCustomIIRFilter::ZPlane() const noexcept { return design_.ZPlane; }
+
+}  // namespace tessaro
