@@ -1,0 +1,81 @@
+// The cost of one read of the millisecond clock, the cost of the calls the
+// Perfomance window counts, and the counts it shows for one second. Every
+// counted iteration reads the clock once, so a count is about
+// 1 s / (clock read + call + loop); the ns_per_count counter shows that sum.
+#include <benchmark/benchmark.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "MainComponents.h"
+#include "MillisecondClock.h"
+#include "Throughput.h"
+#include "tessaro/sigStoredForm.h"
+
+namespace {
+
+// The window's components, as it loads them.
+struct TComponents {
+  tessaro::TComponent owner;
+  tessaro::TsigIIRFilter* filter = nullptr;
+  tessaro::TsigFFT* fft = nullptr;
+
+  TComponents() {
+    tessaro::LoadComponents(perf::MainComponents, owner);
+    filter = dynamic_cast<tessaro::TsigIIRFilter*>(owner.FindComponent("sigIIRFilter"));
+    fft = dynamic_cast<tessaro::TsigFFT*>(owner.FindComponent("sigFFT1"));
+    if (!filter || !fft) throw std::logic_error("the stored components are incomplete");
+  }
+};
+
+// The two filters asked about: the one "Test" measures at start, and the
+// Butterworth bandstop of order 8, whose equal band edges pass every sample.
+const perf::TIIRSettings Filters[] = {
+    {tessaro::fkBessel, tessaro::ftLowpass, 1},
+    {tessaro::fkButterworth, tessaro::ftBandstop, 8},
+};
+const char* const FilterNames[] = {"Bessel lowpass 1", "Butterworth bandstop 8"};
+
+void BM_MillisecondClock(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(perf::MillisecondClock());
+}
+BENCHMARK(BM_MillisecondClock);
+
+void BM_Process(benchmark::State& state) {
+  TComponents c;
+  const perf::TIIRSettings& s = Filters[state.range(0)];
+  c.filter->SetKind(s.Kind);
+  c.filter->SetResponse(s.Response);
+  c.filter->SetOrder(s.Order);
+  for (auto _ : state) benchmark::DoNotOptimize(c.filter->Process(1000.0L));
+  state.SetLabel(FilterNames[state.range(0)]);
+}
+BENCHMARK(BM_Process)->DenseRange(0, 1);
+
+void BM_IIRPerSecond(benchmark::State& state) {
+  TComponents c;
+  std::int32_t count = 0;
+  for (auto _ : state) count = perf::MeasureIIRThroughput(*c.filter, Filters[state.range(0)], perf::MaxDurationMs);
+  state.counters["per_sec"] = count;
+  state.counters["ns_per_count"] = count > 0 ? 1e9 / count : 0.0;
+  state.SetLabel(FilterNames[state.range(0)]);
+}
+BENCHMARK(BM_IIRPerSecond)->DenseRange(0, 1)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_FFTPerSecond(benchmark::State& state) {
+  TComponents c;
+  perf::TRandomDigits random;
+  const auto operation = state.range(1) ? perf::TFFTOperation::Inverse : perf::TFFTOperation::Forward;
+  std::int32_t count = 0;
+  for (auto _ : state)
+    count = perf::MeasureFFTThroughput(*c.fft, static_cast<std::int32_t>(state.range(0)), operation, random,
+                                       perf::MaxDurationMs);
+  state.counters["per_sec"] = count;
+  state.counters["ns_per_count"] = count > 0 ? 1e9 / count : 0.0;
+  state.SetLabel(state.range(1) ? "Inverse" : "Forward");
+}
+BENCHMARK(BM_FFTPerSecond)->Args({1024, 0})->Args({1024, 1})->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,32 @@
+// The Perfomance window's components, loaded from its stored form, for the
+// tests of the measuring code.
+#pragma once
+
+#include <stdexcept>
+
+#include "MainComponents.h"
+#include "tessaro/sigStoredForm.h"
+
+namespace test {
+
+struct TMainComponents {
+  tessaro::TComponent owner;
+  tessaro::TsigIIRFilter* filter = nullptr;
+  tessaro::TsigFFT* fft = nullptr;
+
+  TMainComponents() {
+    tessaro::LoadComponents(perf::MainComponents, owner);
+    filter = dynamic_cast<tessaro::TsigIIRFilter*>(owner.FindComponent("sigIIRFilter"));
+    fft = dynamic_cast<tessaro::TsigFFT*>(owner.FindComponent("sigFFT1"));
+    if (!filter || !fft) throw std::logic_error("stored components missing");
+  }
+};
+
+// |actual - expected| <= absolute + relative * |expected|
+inline bool Near(long double actual, long double expected, long double absolute, long double relative) {
+  const long double error = actual > expected ? actual - expected : expected - actual;
+  const long double size = expected < 0 ? -expected : expected;
+  return error <= absolute + relative * size;
+}
+
+}  // namespace test
