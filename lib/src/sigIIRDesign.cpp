@@ -7,6 +7,7 @@
 // reciprocal of |H| at a reference point chosen by the response.
 #include "sigIIRDesign.h"
 
+#include <cfenv>
 #include <cmath>
 #include <cstdio>
 
@@ -18,6 +19,19 @@ namespace {
 
 // Larger and smaller of two values; the second operand wins a tie.
 Extended Larger(Extended a, Extended b) { return a > b ? a : b; }
+
+// The gain top(z)/bottom(z), with the floating-point flags its evaluation
+// raises moved into flags instead of the environment.
+TsigComplex MeasureGain(const IIRPolynomial& top, int mt, const IIRPolynomial& bottom, int mb,
+                        TsigComplex z, int& flags) {
+  std::fexcept_t before{};
+  std::fegetexceptflag(&before, FE_ALL_EXCEPT);
+  std::feclearexcept(FE_ALL_EXCEPT);
+  const TsigComplex gain = EvaluateResponse(top, mt, bottom, mb, z);
+  flags = std::fetestexcept(FE_ALL_EXCEPT);
+  std::fesetexceptflag(&before, FE_ALL_EXCEPT);
+  return gain;
+}
 
 void EmptySet(PoleZeroSet& set) {
   set.Poles.fill(TsigComplex{});
@@ -225,9 +239,11 @@ void ComputeCoefficients(IIRDesignState& state) {
   const int n = state.ZPlane.PoleCount;
   const IIRPolynomial top = ExpandRoots(state.ZPlane.Zeros, m, state.DesignMessage);
   const IIRPolynomial bottom = ExpandRoots(state.ZPlane.Poles, n, state.DesignMessage);
-  state.DCGain = EvaluateResponse(top, m, bottom, n, MakeComplex(1.0L, 0.0L));
-  state.CentreGain = EvaluateResponse(top, m, bottom, n, ExpImaginary(Pi * (state.A1 + state.A2)));
-  state.NyquistGain = EvaluateResponse(top, m, bottom, n, MakeComplex(-1.0L, 0.0L));
+  state.DCGain = MeasureGain(top, m, bottom, n, MakeComplex(1.0L, 0.0L), state.DCGainFlags);
+  const TsigComplex centre = ExpImaginary(Pi * (state.A1 + state.A2));
+  state.CentreGain = MeasureGain(top, m, bottom, n, centre, state.CentreGainFlags);
+  state.NyquistGain =
+      MeasureGain(top, m, bottom, n, MakeComplex(-1.0L, 0.0L), state.NyquistGainFlags);
   for (int k = 0; k < m; ++k) state.InputCoefficients[k] = top[k].Re / bottom[n].Re;
   for (int k = 0; k < n; ++k) state.OutputCoefficients[k] = -bottom[k].Re / bottom[n].Re;
 }
@@ -252,12 +268,26 @@ void DesignIIRFilter(const IIRDesignInput& input, IIRDesignState& state) {
   ComputeCoefficients(state);
 
   TsigComplex reference;
+  int flags = 0;
   switch (input.Response) {
-    case ftLowpass: reference = state.DCGain; break;
-    case ftHighpass: reference = state.NyquistGain; break;
-    case ftBandpass: reference = state.CentreGain; break;
-    case ftBandstop: reference = SquareRoot(Multiply(state.DCGain, state.NyquistGain)); break;
+    case ftLowpass:
+      reference = state.DCGain;
+      flags = state.DCGainFlags;
+      break;
+    case ftHighpass:
+      reference = state.NyquistGain;
+      flags = state.NyquistGainFlags;
+      break;
+    case ftBandpass:
+      reference = state.CentreGain;
+      flags = state.CentreGainFlags;
+      break;
+    case ftBandstop:
+      reference = SquareRoot(Multiply(state.DCGain, state.NyquistGain));
+      flags = state.DCGainFlags | state.NyquistGainFlags;
+      break;
   }
+  std::feraiseexcept(flags);
   state.InputScale = 1.0L / Magnitude(reference);
 
   state.Routine = IIRRoutine::Filter;

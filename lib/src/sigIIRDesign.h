@@ -53,6 +53,13 @@ struct IIRDesignState {
   TsigComplex DCGain;
   TsigComplex CentreGain;
   TsigComplex NyquistGain;
+  // Floating-point exception flags (FE_*) that measuring each gain raised.
+  // They are kept out of the caller's flags until DesignIIRFilter raises
+  // those of the gains its response uses: a gain no response reads, such as
+  // the DC gain of a highpass, may be 0/0 without harming the design.
+  int DCGainFlags = 0;
+  int CentreGainFlags = 0;
+  int NyquistGainFlags = 0;
 };
 
 // Bessel prototype poles normalised to -3 dB at 1 rad/s, orders 1..10. The
@@ -87,8 +94,9 @@ TsigComplex EvaluatePolynomial(const IIRPolynomial& c, int m, TsigComplex z);
 // top(z) / bottom(z), unguarded.
 TsigComplex EvaluateResponse(const IIRPolynomial& top, int mt, const IIRPolynomial& bottom, int mb,
                              TsigComplex z);
-// Expands the z-plane set, measures the gains at DC, centre and Nyquist and
-// stores the real difference-equation coefficients.
+// Expands the z-plane set, measures the gains at DC, centre and Nyquist
+// (their flags apart, see IIRDesignState) and stores the real
+// difference-equation coefficients.
 void ComputeCoefficients(IIRDesignState& state);
 
 }  // namespace tessaro
