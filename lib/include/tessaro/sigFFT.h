@@ -20,7 +20,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
+#include <vector>
 
 #include "tessaro/sigComponent.h"
 #include "tessaro/sigWindow.h"
@@ -55,8 +57,34 @@ class TsigCustomFFT : public TComponent {
   std::span<const float> WindowTable() const noexcept;
   std::span<const std::int32_t> BitReverseTable() const noexcept;
 
+  // Loading keeps a copy of the state, so that a failed load (an allocation
+  // that throws) leaves the component exactly as it was.
+  void BeginLoad() override;
+  void EndLoad() override;
+  void CancelLoad() noexcept override;
+
  private:
-  // (state private to the implementation)
+  struct State {
+    TsigFFTPower power = 0;  // P; 0 only before the first resize
+    TsigWindow window = fwNone;
+    std::vector<float> windowTable;  // N weights of window
+    std::int32_t bufferSize = 0;     // N = 2^P
+    std::int32_t halfSize = 0;       // N / 2
+    std::vector<float> cosTable;     // P entries: cos(pi / 2^t)
+    std::vector<float> sinTable;     // P entries: sin(pi / 2^t)
+    std::vector<std::int32_t> bitReverseTable;
+    float inverseScale = 0.0f;  // 1 / N
+    std::vector<float> realIn, imagIn, realOut, imagOut;
+    // Twiddles of every stage (stage t: 2^t of them at offset 2^t - 1),
+    // from the recurrence with the step's sine positive (Forward) and
+    // negative (Inverse).
+    std::vector<float> forwardRe, forwardIm, inverseRe, inverseIm;
+  };
+
+  void Resize(int power);
+
+  State s_;
+  std::unique_ptr<State> beforeLoad_;
 };
 
 // The published form: Power (stored when not 9), BufferSize (always),

@@ -23,7 +23,8 @@ enum TsigWindow : std::uint8_t {
 };
 
 // The weight at index i of a window of length n. A kind outside the
-// enumeration gives 1, like fwNone.
+// enumeration gives 1, like fwNone. Any i is accepted (the formulas continue
+// beyond 0..n-1); n <= 0 throws std::invalid_argument naming n.
 float WindowValue(TsigWindow kind, std::int32_t i, std::int32_t n);
 
 // table[i] = WindowValue(kind, i, n) for i = 0..n-1; n <= 0 writes nothing.
