@@ -1,0 +1,274 @@
+#include "Chart.h"
+
+#include "LineClip.h"
+
+#include <QFontMetrics>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPen>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+constexpr int kPad = 4;          // space around the title and the plot area
+constexpr int kTickLength = 4;   // axis ticks, outside the plot area
+constexpr int kRightMargin = 8;  // room right of the plot area
+constexpr std::size_t kMaxLabels = 200;
+
+// A point this many plot sizes outside the plot area is drawn as if it lay
+// there: the visible part of its line moves by far less than a pixel, and
+// the clipping arithmetic stays finite for any finite value.
+constexpr double kFar = 1.0e6;
+
+double Near(double unit) { return std::clamp(unit, -kFar, 1.0 + kFar); }
+
+// Axis labels on multiples of 1, 2 or 5 times a power of ten, at least
+// `spacing` pixels apart over `pixels` pixels of axis.
+double LabelStep(double range, int pixels, int spacing) {
+  const double rough = range * spacing / pixels;
+  if (!(rough > 0.0) || !std::isfinite(rough)) return 0.0;
+  const double base = std::pow(10.0, std::floor(std::log10(rough)));
+  for (const double m : {1.0, 2.0, 5.0}) {
+    if (m * base >= rough) return m * base;
+  }
+  return 10.0 * base;
+}
+
+}  // namespace
+
+TChart::TChart(QWidget* parent) : QWidget(parent) { Layout(); }
+
+TChart::~TChart() = default;
+
+void TChart::SetMarginBottom(int pixels) {
+  if (pixels < 0) {
+    throw std::invalid_argument("TChart: MarginBottom " + std::to_string(pixels) + " is negative");
+  }
+  marginBottom_ = pixels;
+  LayoutChanged();
+}
+
+TFastLineSeries& TChart::AddSeries(const QColor& color) {
+  series_.push_back(std::make_unique<TFastLineSeries>(*this, color));
+  update();
+  return *series_.back();
+}
+
+TFastLineSeries& TChart::Series(std::size_t index) {
+  if (index >= series_.size()) {
+    throw std::out_of_range("TChart: series index " + std::to_string(index) + " is not below " +
+                            std::to_string(series_.size()));
+  }
+  return *series_[index];
+}
+
+QPointF TChart::MapToPixel(double x, double y) const {
+  const double u = (x - bottomAxis_.Minimum()) / (bottomAxis_.Maximum() - bottomAxis_.Minimum());
+  const double v = (y - leftAxis_.Minimum()) / (leftAxis_.Maximum() - leftAxis_.Minimum());
+  return {plot_.left() + u * (plot_.width() - 1), plot_.bottom() - v * (plot_.height() - 1)};
+}
+
+QSize TChart::sizeHint() const { return {400, 200}; }
+
+QSize TChart::minimumSizeHint() const { return {60, 40}; }
+
+void TChart::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  Layout();
+}
+
+void TChart::LayoutChanged() {
+  Layout();
+  update();
+}
+
+void TChart::AxisRangeChanged(const TChartAxis& axis, double oldMinimum) {
+  if (&axis == &bottomAxis_ && axis.Minimum() > oldMinimum) {
+    for (const auto& series : series_) series->DropBefore(oldMinimum);
+  }
+  LayoutChanged();
+}
+
+// Places the title, the plot area and the axis labels for the current size.
+void TChart::Layout() {
+  const QFontMetrics leftMetrics(leftAxis_.LabelsFont());
+  const QFontMetrics bottomMetrics(bottomAxis_.LabelsFont());
+
+  int top = kPad;
+  titleBox_ = QRect();
+  if (!title_.Text().isEmpty()) {
+    const int height = QFontMetrics(title_.Font()).height();
+    titleBox_ = QRect(0, top, width(), height);
+    top += height + kPad;
+  }
+  // Half a label of room, so that a label at the top of the range fits.
+  if (leftAxis_.Visible()) top += leftMetrics.height() / 2;
+  int bottom = height() - marginBottom_;
+  if (bottomAxis_.Visible()) bottom -= kTickLength + bottomMetrics.height();
+
+  // The vertical extent decides the left labels, whose width decides the
+  // left edge of the plot area.
+  plot_ = QRect(0, top, 1, std::max(0, bottom - top));
+  PlaceLabels(leftAxis_, leftLabels_);
+  int left = kPad;
+  if (leftAxis_.Visible()) {
+    int labelWidth = 0;
+    for (const auto& label : leftLabels_) labelWidth = std::max(labelWidth, label.Box.width());
+    left += labelWidth + 2 + kTickLength + leftAxis_.AxisWidth();
+  }
+  plot_ = QRect(left, top, std::max(0, width() - kRightMargin - left), std::max(0, bottom - top));
+  if (plot_.width() < 2 || plot_.height() < 2) plot_ = QRect(left, top, 0, 0);
+  PlaceLabels(leftAxis_, leftLabels_);
+  PlaceLabels(bottomAxis_, bottomLabels_);
+}
+
+void TChart::PlaceLabels(const TChartAxis& axis, std::vector<TAxisLabel>& labels) const {
+  labels.clear();
+  const bool vertical = axis.Orientation() == TChartAxis::TOrientation::Vertical;
+  const int pixels = vertical ? plot_.height() : plot_.width();
+  const double minimum = axis.Minimum();
+  const double range = axis.Maximum() - minimum;
+  if (!axis.Visible() || pixels < 2 || !(range > 0.0)) return;
+
+  const QFontMetrics metrics(axis.LabelsFont());
+  const int spacing = vertical ? 2 * metrics.height() : 10 * metrics.averageCharWidth();
+  const double step = LabelStep(range, pixels, spacing);
+  if (step == 0.0) return;
+  const double first = std::ceil(minimum / step);
+  const double last = std::floor(axis.Maximum() / step);
+  if (!(last - first < kMaxLabels)) return;
+  // Enough digits that neighbouring labels differ.
+  const double largest = std::max(std::fabs(minimum), std::fabs(axis.Maximum()));
+  const int digits = std::clamp(static_cast<int>(std::ceil(std::log10(largest / step))) + 2, 6, 17);
+
+  for (double k = first; k <= last; k += 1.0) {
+    const double value = k * step + 0.0;  // + 0.0 turns -0 into 0
+    const double unit = (value - minimum) / range;
+    TAxisLabel label;
+    label.Text = QString::number(value, 'g', digits);
+    const int width = metrics.horizontalAdvance(label.Text);
+    if (vertical) {
+      label.Tick = static_cast<int>(std::lround(plot_.bottom() - unit * (plot_.height() - 1)));
+      const int right = plot_.left() - axis.AxisWidth() - kTickLength - 2;
+      label.Box = QRect(right - width, label.Tick - metrics.height() / 2, width, metrics.height());
+    } else {
+      label.Tick = static_cast<int>(std::lround(plot_.left() + unit * (plot_.width() - 1)));
+      const int top = plot_.bottom() + 1 + axis.AxisWidth() + kTickLength;
+      label.Box = QRect(label.Tick - width / 2, top, width, metrics.height());
+    }
+    labels.push_back(std::move(label));
+  }
+}
+
+void TChart::paintEvent(QPaintEvent* /*event*/) {
+  QPainter painter(this);
+  if (titleBox_.isValid()) {
+    painter.setFont(title_.Font());
+    painter.setPen(title_.Color());
+    painter.drawText(titleBox_, Qt::AlignHCenter | Qt::AlignTop, title_.Text());
+  }
+  if (plot_.isEmpty()) return;
+  PaintAxes(painter);
+  for (const auto& series : series_) PaintSeries(painter, *series);
+}
+
+void TChart::PaintAxes(QPainter& painter) const {
+  if (leftAxis_.Visible()) {
+    const int line = leftAxis_.AxisWidth();
+    painter.fillRect(QRect(plot_.left() - line, plot_.top(), line, plot_.height()), Qt::black);
+    painter.setFont(leftAxis_.LabelsFont());
+    painter.setPen(leftAxis_.LabelsColor());
+    for (const auto& label : leftLabels_) {
+      painter.fillRect(QRect(plot_.left() - line - kTickLength, label.Tick, kTickLength, 1), Qt::black);
+      painter.drawText(label.Box, Qt::AlignRight | Qt::AlignVCenter, label.Text);
+    }
+  }
+  if (bottomAxis_.Visible()) {
+    const int line = bottomAxis_.AxisWidth();
+    painter.fillRect(QRect(plot_.left(), plot_.bottom() + 1, plot_.width(), line), Qt::black);
+    painter.setFont(bottomAxis_.LabelsFont());
+    painter.setPen(bottomAxis_.LabelsColor());
+    for (const auto& label : bottomLabels_) {
+      painter.fillRect(QRect(label.Tick, plot_.bottom() + 1 + line, 1, kTickLength), Qt::black);
+      painter.drawText(label.Box, Qt::AlignHCenter | Qt::AlignTop, label.Text);
+    }
+  }
+}
+
+// The visible part of one series as polylines: points are mapped to the
+// unit square of the axis ranges, each line between two neighbours is
+// clipped to it, and runs of lines that join are drawn in chunks of a fixed
+// buffer, so nothing is allocated here.
+void TChart::PaintSeries(QPainter& painter, const TFastLineSeries& series) const {
+  const double xMinimum = bottomAxis_.Minimum();
+  const double xRange = bottomAxis_.Maximum() - xMinimum;
+  const double yMinimum = leftAxis_.Minimum();
+  const double yRange = leftAxis_.Maximum() - yMinimum;
+  if (!(xRange > 0.0) || !(yRange > 0.0)) return;
+
+  const double left = plot_.left();
+  const double bottom = plot_.bottom();
+  const double width = plot_.width() - 1;
+  const double height = plot_.height() - 1;
+  const auto toPixel = [&](double u, double v) { return QPointF(left + u * width, bottom - v * height); };
+
+  std::array<QPointF, 256> run;
+  std::size_t count = 0;
+  const auto flush = [&] {
+    if (count >= 2) painter.drawPolyline(run.data(), static_cast<int>(count));
+    count = 0;
+  };
+  const auto add = [&](const QPointF& p) {
+    if (count == run.size()) {
+      painter.drawPolyline(run.data(), static_cast<int>(count));
+      run[0] = run[count - 1];
+      count = 1;
+    }
+    run[count++] = p;
+  };
+
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  // The rasteriser may put the end of a line on the edge half a pixel
+  // outside; the clip keeps every pixel in the plot area.
+  painter.setClipRect(plot_);
+  painter.setPen(QPen(series.SeriesColor(), 0));
+  const auto points = series.Points();
+  const auto drawn = series.DrawnRange(xMinimum, bottomAxis_.Maximum());
+  bool havePrevious = false;
+  bool joined = false;  // the run ends at the previous point itself
+  double pu = 0.0;
+  double pv = 0.0;
+  for (std::size_t i = drawn.First; i < drawn.Last; ++i) {
+    const TChartPoint& point = points[i];
+    if (!std::isfinite(point.X) || !std::isfinite(point.Y)) {
+      flush();
+      havePrevious = joined = false;
+      continue;
+    }
+    const double u = Near((point.X - xMinimum) / xRange);
+    const double v = Near((point.Y - yMinimum) / yRange);
+    if (havePrevious) {
+      const TClippedSegment clipped = ClipToUnitSquare({pu, pv, u, v});
+      if (clipped.Visible) {
+        if (!joined || clipped.StartClipped) {
+          flush();
+          add(toPixel(clipped.Segment.U0, clipped.Segment.V0));
+        }
+        add(toPixel(clipped.Segment.U1, clipped.Segment.V1));
+        joined = !clipped.EndClipped;
+      } else {
+        flush();
+        joined = false;
+      }
+    }
+    pu = u;
+    pv = v;
+    havePrevious = true;
+  }
+  flush();
+}

@@ -1,0 +1,150 @@
+// What the chart paints: its series colours where points were appended,
+// nothing outside the plot area or the page, gaps at non-finite values.
+#include "Chart.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+const QColor kRed(255, 0, 0);
+const QColor kMaroon(128, 0, 0);
+
+QImage Render(TChart& chart) { return chart.grab().toImage(); }
+
+// Whether the colour appears within one pixel of p.
+bool ColourNear(const QImage& image, QPointF p, const QColor& colour) {
+  const int cx = static_cast<int>(std::lround(p.x()));
+  const int cy = static_cast<int>(std::lround(p.y()));
+  for (int y = cy - 1; y <= cy + 1; ++y) {
+    for (int x = cx - 1; x <= cx + 1; ++x) {
+      if (image.valid(x, y) && image.pixelColor(x, y) == colour) return true;
+    }
+  }
+  return false;
+}
+
+int CountColour(const QImage& image, const QRect& area, const QColor& colour) {
+  int count = 0;
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    for (int x = area.left(); x <= area.right(); ++x) {
+      if (image.valid(x, y) && image.pixelColor(x, y) == colour) ++count;
+    }
+  }
+  return count;
+}
+
+// A chart as the program sets it up: a fixed left range and one page of x.
+struct ChartFixture : ::testing::Test {
+  ChartFixture() {
+    chart.resize(400, 200);
+    chart.Title().SetText(QStringLiteral("Source signal"));
+    chart.LeftAxis().SetMinMax(-110.0, 110.0);
+    chart.BottomAxis().SetVisible(false);
+    chart.BottomAxis().SetMinMax(0.0, 1.0);
+    chart.SetMarginBottom(15);
+  }
+  TChart chart;
+};
+
+TEST_F(ChartFixture, SeriesColoursAppearWherePointsWereAppended) {
+  TChart chart2;
+  chart2.resize(400, 200);
+  chart2.LeftAxis().SetMinMax(-105.0, 105.0);
+  chart2.BottomAxis().SetMinMax(0.0, 1.0);
+  TFastLineSeries& series1 = chart.AddSeries(kRed);
+  TFastLineSeries& series2 = chart2.AddSeries(kMaroon);
+  for (int i = 0; i <= 200; ++i) {
+    const double x = i / 200.0;
+    series1.AddXY(x, 90.0 * std::sin(6.0 * x));
+    series2.AddXY(x, -60.0 * std::cos(4.0 * x));
+  }
+  const QImage image1 = Render(chart);
+  const QImage image2 = Render(chart2);
+  for (const TChartPoint& p : series1.Points()) {
+    EXPECT_TRUE(ColourNear(image1, chart.MapToPixel(p.X, p.Y), kRed)) << p.X << ", " << p.Y;
+  }
+  for (const TChartPoint& p : series2.Points()) {
+    EXPECT_TRUE(ColourNear(image2, chart2.MapToPixel(p.X, p.Y), kMaroon)) << p.X << ", " << p.Y;
+  }
+  EXPECT_EQ(CountColour(image1, image1.rect(), kMaroon), 0);
+  EXPECT_EQ(CountColour(image2, image2.rect(), kRed), 0);
+}
+
+TEST_F(ChartFixture, OnlyThePageIsDrawn) {
+  TFastLineSeries& s = chart.AddSeries(kRed);
+  for (int i = 0; i <= 50; ++i) s.AddXY(-1.0 + i / 100.0, 80.0);  // left of the page
+  for (int i = 1; i <= 9; ++i) s.AddXY(i / 10.0, -80.0);
+  for (int i = 0; i <= 50; ++i) s.AddXY(1.5 + i / 100.0, 80.0);  // right of it
+  const QImage image = Render(chart);
+  const int high = static_cast<int>(std::lround(chart.MapToPixel(0.5, 80.0).y()));
+  EXPECT_EQ(CountColour(image, QRect(0, high - 1, image.width(), 3), kRed), 0);
+  EXPECT_TRUE(ColourNear(image, chart.MapToPixel(0.5, -80.0), kRed));
+  // The lines to the neighbours outside reach the page edges.
+  EXPECT_GT(CountColour(image, QRect(chart.PlotRect().left(), 0, 2, image.height()), kRed), 0);
+  EXPECT_GT(CountColour(image, QRect(chart.PlotRect().right() - 1, 0, 2, image.height()), kRed), 0);
+}
+
+TEST_F(ChartFixture, NonFiniteValuesBreakTheLine) {
+  TFastLineSeries& s = chart.AddSeries(kRed);
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  const double ys[] = {50.0, 50.0, nan, 50.0, 50.0, inf, 50.0, 50.0, -inf, 50.0, 50.0};
+  for (std::size_t i = 0; i < std::size(ys); ++i) s.AddXY(0.05 + 0.09 * i, ys[i]);
+  const QImage image = Render(chart);
+  for (std::size_t i = 0; i < std::size(ys); ++i) {
+    const bool finite = std::isfinite(ys[i]);
+    // Either side of a non-finite point, the line stops short of it.
+    const QPointF p = chart.MapToPixel(0.05 + 0.09 * i, 50.0);
+    EXPECT_EQ(ColourNear(image, p, kRed), finite) << i;
+  }
+}
+
+TEST_F(ChartFixture, HugeValuesAreClippedToThePlotArea) {
+  TFastLineSeries& s = chart.AddSeries(kRed);
+  for (int i = 0; i <= 100; ++i) s.AddXY(i / 100.0, (i % 2 == 0 ? 1.0 : -1.0) * std::pow(10.0, 3 * (i % 103)));
+  s.AddXY(0.995, std::numeric_limits<double>::max());
+  s.AddXY(0.996, -std::numeric_limits<double>::max());
+  const QImage image = Render(chart);
+  const QRect plot = chart.PlotRect();
+  const int inside = CountColour(image, plot, kRed);
+  EXPECT_GT(inside, plot.height());  // steep lines across the whole height
+  EXPECT_EQ(CountColour(image, image.rect(), kRed), inside);
+}
+
+TEST_F(ChartFixture, AnEmptyRangeDrawsNoSeries) {
+  TFastLineSeries& s = chart.AddSeries(kRed);
+  for (int i = 0; i < 10; ++i) s.AddXY(0.0, i * 10.0);
+  chart.BottomAxis().SetMaximum(0.0);
+  EXPECT_EQ(CountColour(Render(chart), chart.rect(), kRed), 0);
+  chart.BottomAxis().SetMinMax(-1.0, 1.0);
+  EXPECT_GT(CountColour(Render(chart), chart.rect(), kRed), 0);  // a vertical line at x = 0
+}
+
+// Text is smoothed, so the title is found by its hue rather than one exact
+// colour.
+int CountGreenish(const QImage& image, const QRect& area) {
+  int count = 0;
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    for (int x = area.left(); x <= area.right(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      if (c.green() > c.red() + 60 && c.green() > c.blue() + 60) ++count;
+    }
+  }
+  return count;
+}
+
+TEST_F(ChartFixture, TitleIsDrawnInItsColour) {
+  chart.Title().SetColor(QColor(0, 160, 0));
+  const QImage image = Render(chart);
+  const QRect above(0, 0, image.width(), chart.PlotRect().top());
+  EXPECT_GT(CountGreenish(image, above), 10);
+  chart.Title().SetText(QString());
+  EXPECT_EQ(CountGreenish(Render(chart), chart.rect()), 0);
+}
+
+}  // namespace
