@@ -5,6 +5,8 @@
 #include <stdexcept>
 
 #include "MainComponents.h"
+#include "tessaro/sigFFT.h"
+#include "tessaro/sigIIRFilters.h"
 #include "tessaro/sigStoredForm.h"
 
 namespace test {
