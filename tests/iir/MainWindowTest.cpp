@@ -32,8 +32,8 @@ using tessaro::Extended;
 
 // A window whose timer is stopped after start-up, so that only the test
 // runs ticks (by calling Timer1Timer).
-struct MainWindow : ::testing::Test {
-  MainWindow() {
+struct IirWindow : ::testing::Test {
+  IirWindow() {
     wasActive = fm.Timer1->isActive();
     fm.Timer1->stop();
   }
@@ -58,7 +58,7 @@ struct MainWindow : ::testing::Test {
   bool wasActive = false;
 };
 
-TEST_F(MainWindow, StartUpState) {
+TEST_F(IirWindow, StartUpState) {
   EXPECT_EQ(fm.windowTitle(), "IIR Filter Demo");
   ASSERT_NE(TApplication::Instance(), nullptr);
   EXPECT_EQ(TApplication::Instance()->Title(), "Tessaro - IIR Filter Demo");
@@ -111,7 +111,7 @@ TEST_F(MainWindow, StartUpState) {
   EXPECT_EQ(fm.StatusBar1->height(), 19);
 }
 
-TEST_F(MainWindow, CaptionsAndControls) {
+TEST_F(IirWindow, CaptionsAndControls) {
   const std::pair<QGroupBox*, const char*> boxes[] = {
       {fm.GeneratorBox, " Source "},
       {fm.GroupBox1, " Filter Kind "},
@@ -181,7 +181,7 @@ TEST(MainFilterForm, LoadsTheStoredValuesThroughTheSetters) {
   EXPECT_TRUE(filter.ManualReset());
 }
 
-TEST_F(MainWindow, FirstTickOpensTheFirstPage) {
+TEST_F(IirWindow, FirstTickOpensTheFirstPage) {
   Ticks(1);
   const double w = static_cast<double>(PageWidth);
   for (TChart* chart : {fm.Chart1, fm.Chart2}) {
@@ -199,7 +199,7 @@ TEST_F(MainWindow, FirstTickOpensTheFirstPage) {
   }
 }
 
-TEST_F(MainWindow, SampleOneThousandOpensTheSecondPage) {
+TEST_F(IirWindow, SampleOneThousandOpensTheSecondPage) {
   Ticks(200);
   EXPECT_EQ(fm.Timer1Tag(), 1000);
   const double w = static_cast<double>(PageWidth);
@@ -214,7 +214,7 @@ TEST_F(MainWindow, SampleOneThousandOpensTheSecondPage) {
   EXPECT_EQ(fm.Series1->Count(), 1005u);
 }
 
-TEST_F(MainWindow, ChartsKeepTwoPagesHoweverLongItRuns) {
+TEST_F(IirWindow, ChartsKeepTwoPagesHoweverLongItRuns) {
   Ticks(200 * 12 + 3);
   EXPECT_LE(fm.Series1->Count(), 2001u);
   EXPECT_LE(fm.Series2->Count(), 2001u);
@@ -222,7 +222,7 @@ TEST_F(MainWindow, ChartsKeepTwoPagesHoweverLongItRuns) {
 }
 
 // The three shapes, driven through the radio buttons and sliders.
-TEST_F(MainWindow, SignalShapes) {
+TEST_F(IirWindow, SignalShapes) {
   struct Shape {
     QRadioButton* button;
     TSourceKind kind;
@@ -254,7 +254,7 @@ TEST_F(MainWindow, SignalShapes) {
   for (std::size_t i = 0; i < 10; ++i) EXPECT_NEAR(points[points.size() - 10 + i].Y, expected[i], 1e-9);
 }
 
-TEST_F(MainWindow, EqualCornersWithBandpassAndBandstop) {
+TEST_F(IirWindow, EqualCornersWithBandpassAndBandstop) {
   fm.tbFilterFreq2->setValue(40);
   EXPECT_EQ(fm.edtFilterFreq2->text(), "40");
   fm.rbBandpassFilter->click();
@@ -273,7 +273,7 @@ TEST_F(MainWindow, EqualCornersWithBandpassAndBandstop) {
 
 // With ManualReset, order and response restart the filter from silence;
 // kind, corner frequencies and ripple let it run on.
-TEST_F(MainWindow, WhichChangesRestartTheFilter) {
+TEST_F(IirWindow, WhichChangesRestartTheFilter) {
   struct Change {
     const char* name;
     std::function<void(TfmMain&)> apply;
@@ -297,7 +297,7 @@ TEST_F(MainWindow, WhichChangesRestartTheFilter) {
   }
 }
 
-TEST_F(MainWindow, SecondFrequencyOfALowpassIsStoredButUnused) {
+TEST_F(IirWindow, SecondFrequencyOfALowpassIsStoredButUnused) {
   fm.rbLowpassFilter->click();
   const auto before = Coefficients();
   fm.tbFilterFreq2->setValue(90);
@@ -307,7 +307,7 @@ TEST_F(MainWindow, SecondFrequencyOfALowpassIsStoredButUnused) {
   EXPECT_EQ(fm.sigIIRFilter1.Frequency2(), 90.0L);
 }
 
-TEST_F(MainWindow, RippleIsStoredAndUsedOnlyByChebyshev) {
+TEST_F(IirWindow, RippleIsStoredAndUsedOnlyByChebyshev) {
   const auto before = Coefficients();
   struct RippleRow {
     int position;
@@ -328,13 +328,13 @@ TEST_F(MainWindow, RippleIsStoredAndUsedOnlyByChebyshev) {
   EXPECT_NE(Coefficients(), chebyshev);
 }
 
-TEST_F(MainWindow, CornerSliderAtZero) {
+TEST_F(IirWindow, CornerSliderAtZero) {
   fm.tbFilterFreq1->setValue(0);
   EXPECT_EQ(fm.edtFilterFreq1->text(), "0");
   EXPECT_EQ(fm.sigIIRFilter1.Frequency1(), 1e-10L);
 }
 
-TEST_F(MainWindow, OrderEditFollowsTheSlider) {
+TEST_F(IirWindow, OrderEditFollowsTheSlider) {
   for (int order = 1; order <= 8; ++order) {
     fm.tbFilterOrder->setValue(order);
     EXPECT_EQ(fm.edtFilterOrder->text(), QString::number(order));
@@ -342,7 +342,7 @@ TEST_F(MainWindow, OrderEditFollowsTheSlider) {
   }
 }
 
-TEST_F(MainWindow, ChartSplitOnAnOddPanelHeight) {
+TEST_F(IirWindow, ChartSplitOnAnOddPanelHeight) {
   for (const int height : {301, 300, 345, 21}) {
     SCOPED_TRACE(height);
     fm.Panel1->resize(700, height);
@@ -358,7 +358,7 @@ TEST_F(MainWindow, ChartSplitOnAnOddPanelHeight) {
   }
 }
 
-TEST_F(MainWindow, ResizingTheWindowSplitsThePanel) {
+TEST_F(IirWindow, ResizingTheWindowSplitsThePanel) {
   fm.show();
   fm.resize(800, 640);
   QCoreApplication::processEvents();
@@ -371,7 +371,7 @@ TEST_F(MainWindow, ResizingTheWindowSplitsThePanel) {
 
 // A signed 32-bit counter would overflow after 2^31 - 1 samples; this one
 // runs on with the time and x of every sample.
-TEST_F(MainWindow, SampleCounterRunsPastTwoToTheThirtyOne) {
+TEST_F(IirWindow, SampleCounterRunsPastTwoToTheThirtyOne) {
   const std::int64_t start = 2147483647LL - 7;
   fm.SetTimer1Tag(start);
   Ticks(4);
@@ -387,7 +387,7 @@ TEST_F(MainWindow, SampleCounterRunsPastTwoToTheThirtyOne) {
 // Butterworth lowpass at 1 Hz for 1000 Hz sampling grows past the double
 // range after about 690 000 samples (two hours of running). The chart skips
 // the non-finite values and the program goes on.
-TEST_F(MainWindow, AnOverflowingFilterDoesNotStopTheProgram) {
+TEST_F(IirWindow, AnOverflowingFilterDoesNotStopTheProgram) {
   QString reported;
   TApplication::Instance()->SetExceptionReport([&reported](const QString& m) { reported = m; });
   fm.rbLowpassFilter->click();
