@@ -5,7 +5,6 @@
 #include <QFontMetrics>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPen>
 
 #include <algorithm>
 #include <array>
@@ -236,7 +235,7 @@ void TChart::PaintSeries(QPainter& painter, const TFastLineSeries& series) const
   // The rasteriser may put the end of a line on the edge half a pixel
   // outside; the clip keeps every pixel in the plot area.
   painter.setClipRect(plot_);
-  painter.setPen(QPen(series.SeriesColor(), 0));
+  painter.setPen(series.Pen());
   const auto points = series.Points();
   const auto drawn = series.DrawnRange(xMinimum, bottomAxis_.Maximum());
   bool havePrevious = false;

@@ -13,10 +13,10 @@ bool XAbove(double x, const TChartPoint& p) { return x < p.X; }
 
 }  // namespace
 
-TFastLineSeries::TFastLineSeries(TChart& chart, const QColor& color) : chart_(chart), color_(color) {}
+TFastLineSeries::TFastLineSeries(TChart& chart, const QColor& color) : chart_(chart), pen_(color, 0) {}
 
 void TFastLineSeries::SetSeriesColor(const QColor& color) {
-  color_ = color;
+  pen_.setColor(color);
   chart_.update();
 }
 

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPen>
 
 #include <cstddef>
 #include <span>
@@ -29,8 +30,10 @@ class TFastLineSeries {
   TFastLineSeries(const TFastLineSeries&) = delete;
   TFastLineSeries& operator=(const TFastLineSeries&) = delete;
 
-  QColor SeriesColor() const { return color_; }
+  QColor SeriesColor() const { return pen_.color(); }
   void SetSeriesColor(const QColor& color);
+  // The cosmetic one-pixel pen in the series colour that draws the line.
+  const QPen& Pen() const { return pen_; }
 
   // Adds a point and returns its index among the points held. x must not be
   // NaN (std::invalid_argument naming it, nothing added); y may be anything,
@@ -59,6 +62,6 @@ class TFastLineSeries {
 
  private:
   TChart& chart_;
-  QColor color_;
+  QPen pen_;
   std::vector<TChartPoint> points_;
 };

@@ -148,3 +148,30 @@ TEST_F(ChartFixture, TitleIsDrawnInItsColour) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ChartFixture, ANewSeriesColourIsDrawn) {
+  TFastLineSeries& s = chart.AddSeries(kRed);
+  for (int i = 0; i <= 10; ++i) s.AddXY(i / 10.0, 20.0);
+  s.SetSeriesColor(QColor(0, 0, 255));
+  const QImage image = Render(chart);
+  EXPECT_TRUE(ColourNear(image, chart.MapToPixel(0.5, 20.0), QColor(0, 0, 255)));
+  EXPECT_EQ(CountColour(image, image.rect(), kRed), 0);
+}
+
+// Small and odd sizes lay out and paint without drawing outside the widget
+// or the plot area.
+TEST_F(ChartFixture, AnySizePaints) {
+  TFastLineSeries& s = chart.AddSeries(kRed);
+  for (int i = 0; i <= 100; ++i) s.AddXY(i / 100.0, i % 2 == 0 ? 100.0 : -100.0);
+  for (const QSize size : {QSize(1, 1), QSize(20, 10), QSize(60, 40), QSize(80, 300), QSize(1000, 45)}) {
+    chart.resize(size);
+    const QImage image = Render(chart);
+    const QRect plot = chart.PlotRect();
+    EXPECT_EQ(CountColour(image, image.rect(), kRed), plot.isEmpty() ? 0 : CountColour(image, plot, kRed))
+        << size.width() << "x" << size.height();
+  }
+}
+
+}  // namespace
