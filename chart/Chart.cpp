@@ -29,7 +29,7 @@ double Near(double unit) { return std::clamp(unit, -kFar, 1.0 + kFar); }
 // Axis labels on multiples of 1, 2 or 5 times a power of ten, at least
 // `spacing` pixels apart over `pixels` pixels of axis.
 double LabelStep(double range, int pixels, int spacing) {
-  const double rough = range * spacing / pixels;
+  const double rough = range / pixels * spacing;
   if (!(rough > 0.0) || !std::isfinite(rough)) return 0.0;
   const double base = std::pow(10.0, std::floor(std::log10(rough)));
   for (const double m : {1.0, 2.0, 5.0}) {
@@ -141,12 +141,13 @@ void TChart::PlaceLabels(const TChartAxis& axis, std::vector<TAxisLabel>& labels
   const double first = std::ceil(minimum / step);
   const double last = std::floor(axis.Maximum() / step);
   if (!(last - first < kMaxLabels)) return;
+  const auto count = static_cast<std::size_t>(last - first) + 1;
   // Enough digits that neighbouring labels differ.
   const double largest = std::max(std::fabs(minimum), std::fabs(axis.Maximum()));
-  const int digits = std::clamp(static_cast<int>(std::ceil(std::log10(largest / step))) + 2, 6, 17);
+  const int digits = static_cast<int>(std::clamp(std::ceil(std::log10(largest / step)) + 2.0, 6.0, 17.0));
 
-  for (double k = first; k <= last; k += 1.0) {
-    const double value = k * step + 0.0;  // + 0.0 turns -0 into 0
+  for (std::size_t i = 0; i < count; ++i) {
+    const double value = (first + static_cast<double>(i)) * step + 0.0;  // + 0.0 turns -0 into 0
     const double unit = (value - minimum) / range;
     TAxisLabel label;
     label.Text = QString::number(value, 'g', digits);

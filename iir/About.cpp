@@ -13,6 +13,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace {
 
@@ -73,9 +74,10 @@ TfmAbout::TfmAbout(QWidget* parent)
   Button1->setDefault(true);
   connect(Button1, &QPushButton::clicked, this, [this] { RunGuarded([this] { Button1Click(); }); });
 
-  for (QWidget* w : {static_cast<QWidget*>(lblDescription), static_cast<QWidget*>(lblCopyright),
-                     static_cast<QWidget*>(Label3), static_cast<QWidget*>(lblURL),
-                     static_cast<QWidget*>(lblMailto), static_cast<QWidget*>(Button1)}) {
+  // Pointer movement over the labels and the button, and clicks on the
+  // links, come to eventFilter.
+  for (QWidget* w : std::initializer_list<QWidget*>{lblDescription, lblCopyright, Label3, lblURL, lblMailto,
+                                                    Button1}) {
     w->installEventFilter(this);
   }
 }

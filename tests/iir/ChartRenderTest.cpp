@@ -175,3 +175,28 @@ TEST_F(ChartFixture, AnySizePaints) {
 }
 
 }  // namespace
+
+namespace {
+
+// Ranges at the ends of the double type: the labels are placed in bounded
+// time and the series is drawn only inside the plot area.
+TEST_F(ChartFixture, ExtremeRangesLayOutAndPaint) {
+  struct Range {
+    double minimum, maximum;
+  };
+  const double big = 1.0e300;
+  const Range ranges[] = {{big, std::nextafter(big, 2.0 * big)},
+                          {-1.0e-300, 1.0e-300},
+                          {0.0, 5.0e-324},
+                          {-8.0e307, 8.0e307},
+                          {-1.0, std::nextafter(-1.0, 0.0)}};
+  TFastLineSeries& s = chart.AddSeries(kRed);
+  for (int i = 0; i <= 100; ++i) s.AddXY(i / 100.0, i % 2 == 0 ? 1.0e300 : -1.0e-300);
+  for (const Range& r : ranges) {
+    chart.LeftAxis().SetMinMax(r.minimum, r.maximum);
+    const QImage image = Render(chart);
+    EXPECT_EQ(CountColour(image, image.rect(), kRed), CountColour(image, chart.PlotRect(), kRed)) << r.minimum;
+  }
+}
+
+}  // namespace
