@@ -77,8 +77,8 @@ class TsigCustomFFT : public TComponent {
     std::vector<float> realIn, imagIn, realOut, imagOut;
     // Twiddles of every stage (stage t: 2^t of them at offset 2^t - 1),
     // from the recurrence with the step's sine positive (Forward) and
-    // negative (Inverse).
-    std::vector<float> forwardRe, forwardIm, inverseRe, inverseIm;
+    // negative (Inverse); float values held as doubles.
+    std::vector<double> forwardRe, forwardIm, inverseRe, inverseIm;
   };
 
   void Resize(int power);
