@@ -18,6 +18,7 @@ struct Avx2 {
   static D LoadD(const double* p) { return _mm256_loadu_pd(p); }
   static void Store(float* p, F v) { _mm256_storeu_ps(p, v); }
   static F Set1(float v) { return _mm256_set1_ps(v); }
+  static D Set1D(double v) { return _mm256_set1_pd(v); }
   static F Add(F a, F b) { return _mm256_add_ps(a, b); }
   static F Sub(F a, F b) { return _mm256_sub_ps(a, b); }
   static F Mul(F a, F b) { return _mm256_mul_ps(a, b); }

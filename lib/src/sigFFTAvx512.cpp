@@ -19,6 +19,7 @@ struct Avx512 {
   static D LoadD(const double* p) { return _mm512_loadu_pd(p); }
   static void Store(float* p, F v) { _mm512_storeu_ps(p, v); }
   static F Set1(float v) { return _mm512_set1_ps(v); }
+  static D Set1D(double v) { return _mm512_set1_pd(v); }
   static F Add(F a, F b) { return _mm512_add_ps(a, b); }
   static F Sub(F a, F b) { return _mm512_sub_ps(a, b); }
   static F Mul(F a, F b) { return _mm512_mul_ps(a, b); }

@@ -118,10 +118,10 @@ void Run(const TransformTables& t, const float* inRe, const float* inIm, float* 
 
 }  // namespace
 
-void ExactTwiddleProducts(const double* wr, const double* wi, const float* yr, const float* yi, float* tr,
-                          float* ti, int count) {
+void ExactTwiddleProducts(const double* wr, const double* wi, int step, const float* yr, const float* yi,
+                          float* tr, float* ti, int count) {
   for (int k = 0; k < count; ++k) {
-    const auto r = static_cast<float>(wr[k]), i = static_cast<float>(wi[k]);
+    const auto r = static_cast<float>(wr[k * step]), i = static_cast<float>(wi[k * step]);
     tr[k] = ExtendedDifference(r, yr[k], i, yi[k]);
     ti[k] = ExtendedSum(r, yi[k], i, yr[k]);
   }

@@ -19,21 +19,22 @@
 // the NaN of 0·inf that the extended evaluation gives.
 //
 // S provides, for float vectors F of kWidth lanes and double vectors D of
-// half as many: Load, LoadD, Store, Set1, Add, Sub, Mul (F and D), Neg (D), Widen
+// half as many: Load, LoadD, Store, Set1, Set1D, Add, Sub, Mul (F and D), Neg (D), Widen
 // (F to two D), Narrow (two D to F), lane masks M of two D with HardMask,
 // NonZero, And, Or, Any, and ScatterRows8 for the first pass.
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "sigFFTButterflies.h"
 
 namespace tessaro::fft {
 
 // tr, ti of `count` butterflies evaluated in extended precision
-// (sigFFTButterflies.cpp).
-void ExactTwiddleProducts(const double* wr, const double* wi, const float* yr, const float* yi, float* tr,
-                          float* ti, int count);
+// (sigFFTButterflies.cpp). The twiddles are wr[k·step], wi[k·step].
+void ExactTwiddleProducts(const double* wr, const double* wi, int step, const float* yr, const float* yi,
+                          float* tr, float* ti, int count);
 
 // The entry points of each instruction set. FirstPass: the bit-reversed
 // gather with stages 0, 1 and 2 (N >= 64 for SSE2 and AVX2, N >= 128 for
@@ -78,12 +79,18 @@ struct Kernel {
   // A twiddle for every lane (float values held as doubles).
   struct Twiddle {
     D reLo, reHi, imLo, imHi;
-    const double* re;
+    const double* re;  // the lanes' values for the exact path: re[l·step]
     const double* im;
+    int step;
   };
 
   static Twiddle Loaded(const double* re, const double* im) {
-    return {S::LoadD(re), S::LoadD(re + W / 2), S::LoadD(im), S::LoadD(im + W / 2), re, im};
+    return {S::LoadD(re), S::LoadD(re + W / 2), S::LoadD(im), S::LoadD(im + W / 2), re, im, 1};
+  }
+
+  // The same twiddle in every lane.
+  static Twiddle Broadcast(const double* re, const double* im) {
+    return {S::Set1D(*re), S::Set1D(*re), S::Set1D(*im), S::Set1D(*im), re, im, 0};
   }
 
   // err with s + err = a + b exactly, for s = a + b rounded (two-sum).
@@ -115,7 +122,7 @@ struct Kernel {
         alignas(64) float r[W], i[W], vr[W], vi[W];
         S::Store(vr, yr);
         S::Store(vi, yi);
-        ExactTwiddleProducts(w.re, w.im, vr, vi, r, i, W);
+        ExactTwiddleProducts(w.re, w.im, w.step, vr, vi, r, i, W);
         tr = S::Load(r);
         ti = S::Load(i);
       }
@@ -195,40 +202,68 @@ struct Kernel {
   // one group per lane; the rows are then transposed into place.
   static void FirstPass(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im) {
     const int n = 1 << t.Power;
-    const int eighth = n / 8;
-    alignas(64) double lanes[4][2][W];  // stage 1 j = 1, stage 2 j = 1..3, in every lane
-    constexpr int kIndex[4] = {2, 4, 5, 6};
-    Twiddle w[4];
-    for (int k = 0; k < 4; ++k) {
-      for (int l = 0; l < W; ++l) lanes[k][0][l] = t.TwiddleRe[kIndex[k]], lanes[k][1][l] = t.TwiddleIm[kIndex[k]];
-      w[k] = Loaded(lanes[k][0], lanes[k][1]);
-    }
-    constexpr int kStream[8] = {0, 4, 2, 6, 1, 5, 3, 7};  // rev3(b)
-    for (int q = 0; q < eighth; q += W) {
-      F ar[8], ai[8];
-      for (int b = 0; b < 8; ++b) {
-        ar[b] = S::Load(inRe + q + kStream[b] * eighth);
-        ai[b] = S::Load(inIm + q + kStream[b] * eighth);
+    // Stage 1 j = 1 and stage 2 j = 1..3.
+    const Twiddle w[4] = {Broadcast(t.TwiddleRe + 2, t.TwiddleIm + 2), Broadcast(t.TwiddleRe + 4, t.TwiddleIm + 4),
+                          Broadcast(t.TwiddleRe + 5, t.TwiddleIm + 5), Broadcast(t.TwiddleRe + 6, t.TwiddleIm + 6)};
+    // For q a multiple of W, rev(q + l) = rev(q) + rev(l): one look-up per
+    // W groups and a fixed offset per lane.
+    int laneOffset[W];
+    for (int l = 0; l < W; ++l) laneOffset[l] = t.BitReverse[8 * l];
+    // q and q + N/16 fill the two halves of 16 consecutive outputs (their
+    // reversals differ in the lowest bit only). Their rows are put together
+    // in a small buffer and written as whole 64-byte runs: written apart,
+    // the rows of large sizes (all in the same cache set) evict each other
+    // before their second half arrives.
+    const int sixteenth = n / 16;
+    if (sixteenth < W) {
+      for (int q = 0; q < n / 8; q += W) {
+        float* rowRe[W];
+        float* rowIm[W];
+        const int base = t.BitReverse[8 * q];  // rev(q) in P - 3 bits
+        for (int l = 0; l < W; ++l) rowRe[l] = re + 8 * (base + laneOffset[l]), rowIm[l] = im + 8 * (base + laneOffset[l]);
+        Groups(t, w, q, inRe, inIm, rowRe, rowIm);
       }
-      for (int b = 0; b < 8; b += 2) UnitButterfly(ar[b], ai[b], ar[b + 1], ai[b + 1]);
-      UnitButterfly(ar[0], ai[0], ar[2], ai[2]);
-      UnitButterfly(ar[4], ai[4], ar[6], ai[6]);
-      Butterfly(w[0], ar[1], ai[1], ar[3], ai[3]);
-      Butterfly(w[0], ar[5], ai[5], ar[7], ai[7]);
-      UnitButterfly(ar[0], ai[0], ar[4], ai[4]);
-      Butterfly(w[1], ar[1], ai[1], ar[5], ai[5]);
-      Butterfly(w[2], ar[2], ai[2], ar[6], ai[6]);
-      Butterfly(w[3], ar[3], ai[3], ar[7], ai[7]);
-      float* rowRe[W];
-      float* rowIm[W];
+      return;
+    }
+    alignas(64) float bufRe[W][16], bufIm[W][16];
+    float* lowRe[W];
+    float* lowIm[W];
+    float* highRe[W];
+    float* highIm[W];
+    for (int l = 0; l < W; ++l) lowRe[l] = bufRe[l], lowIm[l] = bufIm[l], highRe[l] = bufRe[l] + 8, highIm[l] = bufIm[l] + 8;
+    for (int q = 0; q < sixteenth; q += W) {
+      Groups(t, w, q, inRe, inIm, lowRe, lowIm);
+      Groups(t, w, q + sixteenth, inRe, inIm, highRe, highIm);
+      const int base = t.BitReverse[8 * q];
       for (int l = 0; l < W; ++l) {
-        const int m = t.BitReverse[8 * (q + l)];  // rev(q + l) in P - 3 bits
-        rowRe[l] = re + 8 * m;
-        rowIm[l] = im + 8 * m;
+        const int m = base + laneOffset[l];
+        std::memcpy(re + 8 * m, bufRe[l], sizeof bufRe[l]);
+        std::memcpy(im + 8 * m, bufIm[l], sizeof bufIm[l]);
       }
-      S::ScatterRows8(ar, rowRe);
-      S::ScatterRows8(ai, rowIm);
     }
+  }
+
+  // The W groups whose first input is q .. q + W - 1, written to rows.
+  static void Groups(const TransformTables& t, const Twiddle (&w)[4], int q, const float* inRe, const float* inIm,
+                     float* const (&rowRe)[W], float* const (&rowIm)[W]) {
+    const int eighth = (1 << t.Power) / 8;
+    constexpr int kStream[8] = {0, 4, 2, 6, 1, 5, 3, 7};  // rev3(b)
+    F ar[8], ai[8];
+    for (int b = 0; b < 8; ++b) {
+      ar[b] = S::Load(inRe + q + kStream[b] * eighth);
+      ai[b] = S::Load(inIm + q + kStream[b] * eighth);
+    }
+    for (int b = 0; b < 8; b += 2) UnitButterfly(ar[b], ai[b], ar[b + 1], ai[b + 1]);
+    UnitButterfly(ar[0], ai[0], ar[2], ai[2]);
+    UnitButterfly(ar[4], ai[4], ar[6], ai[6]);
+    Butterfly(w[0], ar[1], ai[1], ar[3], ai[3]);
+    Butterfly(w[0], ar[5], ai[5], ar[7], ai[7]);
+    UnitButterfly(ar[0], ai[0], ar[4], ai[4]);
+    Butterfly(w[1], ar[1], ai[1], ar[5], ai[5]);
+    Butterfly(w[2], ar[2], ai[2], ar[6], ai[6]);
+    Butterfly(w[3], ar[3], ai[3], ar[7], ai[7]);
+    S::ScatterRows8(ar, rowRe);
+    S::ScatterRows8(ai, rowIm);
   }
 };
 

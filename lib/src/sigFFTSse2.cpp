@@ -17,6 +17,7 @@ struct Sse2 {
   static D LoadD(const double* p) { return _mm_loadu_pd(p); }
   static void Store(float* p, F v) { _mm_storeu_ps(p, v); }
   static F Set1(float v) { return _mm_set1_ps(v); }
+  static D Set1D(double v) { return _mm_set1_pd(v); }
   static F Add(F a, F b) { return _mm_add_ps(a, b); }
   static F Sub(F a, F b) { return _mm_sub_ps(a, b); }
   static F Mul(F a, F b) { return _mm_mul_ps(a, b); }
