@@ -17,6 +17,14 @@
 // nothing. The four arrays are owned by the component and replaced when the
 // size changes (their contents then start at zero): do not keep a span
 // across SetPower or SetBufferSize.
+//
+// Precision: every value is a float, every butterfly product and sum is
+// rounded to float from its extended-precision value, and the twiddles of a
+// stage come from a float recurrence, one cosine and sine per stage; the
+// results are the same bit for bit on every processor (the transform picks
+// SSE2, AVX2 or AVX-512 at run time). The recurrence lets the error grow
+// with N: about 1e-8·N at most for data of order 1 (3e-4 at 32768 points).
+// Memory: about 56·N bytes of data and tables (1.8 MB at 32768 points).
 #pragma once
 
 #include <cstdint>
@@ -41,7 +49,7 @@ class TsigCustomFFT : public TComponent {
   std::int32_t BufferSize() const noexcept;
   void SetBufferSize(std::int32_t value);  // rounded down to a power of two in 4..32768
   TsigWindow Window() const noexcept;
-  void SetWindow(TsigWindow value);        // always refills the window table
+  void SetWindow(TsigWindow value);        // always refills the table; kinds beyond fwParzen are ignored
 
   void Forward();
   void Inverse();

@@ -2,8 +2,9 @@
 //
 // The cosine windows are periodic (denominator N, peak 1 at i = N/2, minimum
 // at i = 0); the Gaussian is centred at N/2 with a standard deviation of N/2;
-// Welch and Parzen divide by N + 1. Integer parts are formed in 32-bit
-// arithmetic, everything else in extended precision, and the weight is
+// Welch and Parzen divide by N + 1. Integer parts (2i, 4i, 2i - N, N·N) are
+// formed exactly, as 32-bit arithmetic forms them wherever that does not
+// overflow, everything else in extended precision, and the weight is
 // rounded to float at the end.
 #pragma once
 
