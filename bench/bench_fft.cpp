@@ -140,8 +140,9 @@ class TableReporter : public benchmark::ConsoleReporter {
 
   void PrintTable() const {
     const char* names[] = {"TessaroForward", "TessaroInverse", "KissForward", "KissInverse"};
-    std::printf("\nMicroseconds of processor time per transform (fastest repetition) and the ratio\n"
-                "to FFTW's split transform planned with FFTW_MEASURE\n");
+    std::printf(
+        "\nMicroseconds of processor time per transform (fastest repetition) and the ratio\n"
+        "to FFTW's split transform planned with FFTW_MEASURE\n");
     std::printf("%7s %10s | %16s %16s %16s %16s\n", "N", "FFTW", "Tessaro Forward", "Tessaro Inverse",
                 "KissFFT forward", "KissFFT inverse");
     for (int n : kSizes) {

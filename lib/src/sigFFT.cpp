@@ -23,8 +23,8 @@ bool IsWindowKind(TsigWindow value) { return value <= fwParzen; }
 // A stored integer beyond the int range saturates instead of wrapping, so
 // that it is clamped like any other out-of-range size.
 int SaturatedInt(std::int64_t v) {
-  return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(),
-                                                   std::numeric_limits<int>::max()));
+  return static_cast<int>(
+      std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 }  // namespace
@@ -46,7 +46,8 @@ void TsigCustomFFT::SetBufferSize(std::int32_t value) {
   if (value == s_.bufferSize) return;
   // The largest p with 2^p <= value (0 below 2), capped at the largest size.
   int p = 0;
-  if (value >= 2) p = std::min(static_cast<int>(std::bit_width(static_cast<std::uint32_t>(value))) - 1, kMaxPower);
+  if (value >= 2)
+    p = std::min(static_cast<int>(std::bit_width(static_cast<std::uint32_t>(value))) - 1, kMaxPower);
   SetPower(p);
 }
 
@@ -144,9 +145,9 @@ const TComponentClass& TsigFFT::StaticClass() {
     power.Set = [](TComponent& c, const TPropertyValue& v) {
       static_cast<TsigCustomFFT&>(c).SetPower(SaturatedInt(std::get<std::int64_t>(v)));
     };
-    TPropertyInfo size = IntegerProperty("BufferSize", &TsigCustomFFT::BufferSize,
-                                         &TsigCustomFFT::SetBufferSize,
-                                         [](const TsigCustomFFT&) { return true; });
+    TPropertyInfo size =
+        IntegerProperty("BufferSize", &TsigCustomFFT::BufferSize, &TsigCustomFFT::SetBufferSize,
+                        [](const TsigCustomFFT&) { return true; });
     size.Set = [](TComponent& c, const TPropertyValue& v) {
       static_cast<TsigCustomFFT&>(c).SetBufferSize(SaturatedInt(std::get<std::int64_t>(v)));
     };
@@ -154,7 +155,8 @@ const TComponentClass& TsigFFT::StaticClass() {
         "Window", {"fwNone", "fwHamming", "fwHanning", "fwBlackman", "fwGaussian", "fwWelch", "fwParzen"},
         &TsigCustomFFT::Window, &TsigCustomFFT::SetWindow,
         [](const TsigCustomFFT& f) { return f.Window() != fwNone; });
-    return TComponentClass{"TsigFFT", [](TComponent* owner) -> TComponent* { return new TsigFFT(owner); },
+    return TComponentClass{"TsigFFT",
+                           [](TComponent* owner) -> TComponent* { return new TsigFFT(owner); },
                            {std::move(power), std::move(size), std::move(window)}};
   }();
   return cls;

@@ -35,22 +35,25 @@ struct Avx2 {
   }
 
   static M LowWords(D a, D b) {
-    return _mm256_castps_si256(_mm256_shuffle_ps(_mm256_castpd_ps(a), _mm256_castpd_ps(b), _MM_SHUFFLE(2, 0, 2, 0)));
+    return _mm256_castps_si256(
+        _mm256_shuffle_ps(_mm256_castpd_ps(a), _mm256_castpd_ps(b), _MM_SHUFFLE(2, 0, 2, 0)));
   }
   static M HighWords(D a, D b) {
-    return _mm256_castps_si256(_mm256_shuffle_ps(_mm256_castpd_ps(a), _mm256_castpd_ps(b), _MM_SHUFFLE(3, 1, 3, 1)));
+    return _mm256_castps_si256(
+        _mm256_shuffle_ps(_mm256_castpd_ps(a), _mm256_castpd_ps(b), _MM_SHUFFLE(3, 1, 3, 1)));
   }
   static M HardMask(D a, D b) {
     const M low = LowWords(a, b);
     const M high = _mm256_and_si256(HighWords(a, b), _mm256_set1_epi32(0x7FFFFFFF));
-    const M midpoint =
-        _mm256_cmpeq_epi32(_mm256_and_si256(low, _mm256_set1_epi32(0x1FFFFFFF)), _mm256_set1_epi32(0x10000000));
+    const M midpoint = _mm256_cmpeq_epi32(_mm256_and_si256(low, _mm256_set1_epi32(0x1FFFFFFF)),
+                                          _mm256_set1_epi32(0x10000000));
     const M tiny = _mm256_and_si256(_mm256_cmpgt_epi32(high, _mm256_setzero_si256()),
                                     _mm256_cmpgt_epi32(_mm256_set1_epi32(0x38100000), high));
     return _mm256_or_si256(midpoint, tiny);
   }
   static M NonZero(D a, D b) {
-    const M bits = _mm256_or_si256(LowWords(a, b), _mm256_and_si256(HighWords(a, b), _mm256_set1_epi32(0x7FFFFFFF)));
+    const M bits =
+        _mm256_or_si256(LowWords(a, b), _mm256_and_si256(HighWords(a, b), _mm256_set1_epi32(0x7FFFFFFF)));
     return _mm256_xor_si256(_mm256_cmpeq_epi32(bits, _mm256_setzero_si256()), _mm256_set1_epi32(-1));
   }
   static M And(M a, M b) { return _mm256_and_si256(a, b); }

@@ -43,25 +43,27 @@ struct Avx512 {
   static F Narrow(D lo, D hi) {
     const __m256d low = _mm256_castps_pd(_mm512_maskz_cvtpd_ps(0xFF, lo));
     const __m256d high = _mm256_castps_pd(_mm512_maskz_cvtpd_ps(0xFF, hi));
-    const __m512d both = _mm512_maskz_insertf64x4(0xFF, _mm512_maskz_insertf64x4(0xFF, _mm512_setzero_pd(), low, 0), high, 1);
+    const __m512d both =
+        _mm512_maskz_insertf64x4(0xFF, _mm512_maskz_insertf64x4(0xFF, _mm512_setzero_pd(), low, 0), high, 1);
     return _mm512_castpd_ps(both);
   }
 
   static __m512i LowWords(D a, D b) {
-    return _mm512_castps_si512(_mm512_shuffle_ps(_mm512_castpd_ps(a), _mm512_castpd_ps(b), _MM_SHUFFLE(2, 0, 2, 0)));
+    return _mm512_castps_si512(
+        _mm512_shuffle_ps(_mm512_castpd_ps(a), _mm512_castpd_ps(b), _MM_SHUFFLE(2, 0, 2, 0)));
   }
   static __m512i HighWords(D a, D b) {
-    return _mm512_and_si512(
-        _mm512_castps_si512(_mm512_shuffle_ps(_mm512_castpd_ps(a), _mm512_castpd_ps(b), _MM_SHUFFLE(3, 1, 3, 1))),
-        _mm512_set1_epi32(0x7FFFFFFF));
+    return _mm512_and_si512(_mm512_castps_si512(_mm512_shuffle_ps(_mm512_castpd_ps(a), _mm512_castpd_ps(b),
+                                                                  _MM_SHUFFLE(3, 1, 3, 1))),
+                            _mm512_set1_epi32(0x7FFFFFFF));
   }
   static M HardMask(D a, D b) {
     const __m512i low = LowWords(a, b);
     const __m512i high = HighWords(a, b);
-    const M midpoint =
-        _mm512_cmpeq_epi32_mask(_mm512_and_si512(low, _mm512_set1_epi32(0x1FFFFFFF)), _mm512_set1_epi32(0x10000000));
-    const M tiny = _mm512_mask_cmplt_epi32_mask(_mm512_test_epi32_mask(high, high), high,
-                                                _mm512_set1_epi32(0x38100000));
+    const M midpoint = _mm512_cmpeq_epi32_mask(_mm512_and_si512(low, _mm512_set1_epi32(0x1FFFFFFF)),
+                                               _mm512_set1_epi32(0x10000000));
+    const M tiny =
+        _mm512_mask_cmplt_epi32_mask(_mm512_test_epi32_mask(high, high), high, _mm512_set1_epi32(0x38100000));
     return static_cast<M>(midpoint | tiny);
   }
   static M NonZero(D a, D b) {
@@ -113,7 +115,8 @@ void FirstPassAvx512(const TransformTables& t, const float* inRe, const float* i
 void StageAvx512(float* re, float* im, int n, int half, const double* wr, const double* wi) {
   K::Stage<false>(re, im, n, half, wr, wi, 1.0f);
 }
-void ScaledStageAvx512(float* re, float* im, int n, int half, const double* wr, const double* wi, float scale) {
+void ScaledStageAvx512(float* re, float* im, int n, int half, const double* wr, const double* wi,
+                       float scale) {
   K::Stage<true>(re, im, n, half, wr, wi, scale);
 }
 

@@ -80,8 +80,12 @@ void Run(const TransformTables& t, const float* inRe, const float* inIm, float* 
     case InstructionSet::Avx512:
       (n >= 128 ? FirstPassAvx512 : FirstPassAvx2)(t, inRe, inIm, re, im);
       break;
-    case InstructionSet::Avx2: FirstPassAvx2(t, inRe, inIm, re, im); break;
-    case InstructionSet::Sse2: FirstPassSse2(t, inRe, inIm, re, im); break;
+    case InstructionSet::Avx2:
+      FirstPassAvx2(t, inRe, inIm, re, im);
+      break;
+    case InstructionSet::Sse2:
+      FirstPassSse2(t, inRe, inIm, re, im);
+      break;
   }
   // The remaining stages two at a time, the last one alone when their
   // number is odd; the widest vectors that the half-span fills.
@@ -94,9 +98,15 @@ void Run(const TransformTables& t, const float* inRe, const float* inIm, float* 
       const TwoStageArgs a{re, im, n, half, wr, wi, wr + half, wi + half};
       const bool last = scaled && stage + 2 == t.Power;
       switch (use) {
-        case InstructionSet::Avx512: last ? ScaledTwoStagesAvx512(a, scale) : TwoStagesAvx512(a); break;
-        case InstructionSet::Avx2: last ? ScaledTwoStagesAvx2(a, scale) : TwoStagesAvx2(a); break;
-        case InstructionSet::Sse2: last ? ScaledTwoStagesSse2(a, scale) : TwoStagesSse2(a); break;
+        case InstructionSet::Avx512:
+          last ? ScaledTwoStagesAvx512(a, scale) : TwoStagesAvx512(a);
+          break;
+        case InstructionSet::Avx2:
+          last ? ScaledTwoStagesAvx2(a, scale) : TwoStagesAvx2(a);
+          break;
+        case InstructionSet::Sse2:
+          last ? ScaledTwoStagesSse2(a, scale) : TwoStagesSse2(a);
+          break;
       }
       stage += 2;
     } else {

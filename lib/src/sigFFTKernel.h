@@ -19,9 +19,9 @@
 // the NaN of 0·inf that the extended evaluation gives.
 //
 // S provides, for float vectors F of kWidth lanes and double vectors D of
-// half as many: Load, LoadD, Store, Set1, Set1D, Add, Sub, Mul (F and D), Neg (D), Widen
-// (F to two D), Narrow (two D to F), lane masks M of two D with HardMask,
-// NonZero, And, Or, Any, and ScatterRows8 for the first pass.
+// half as many: Load, LoadD, Store, Set1, Set1D, Add, Sub, Mul (F and D),
+// Neg (D), Widen (F to two D), Narrow (two D to F), lane masks of two D with
+// HardMask, NonZero, And, Or, Any, and ScatterRows8 for the first pass.
 #pragma once
 
 #include <cstdint>
@@ -38,9 +38,9 @@ void ExactTwiddleProducts(const double* wr, const double* wi, int step, const fl
 
 // The entry points of each instruction set. FirstPass: the bit-reversed
 // gather with stages 0, 1 and 2 (N >= 64 for SSE2 and AVX2, N >= 128 for
-// AVX-512). Stage: one radix-2 stage of
-// half-span `half` (a multiple of the width) with its twiddles; the scaled
-// form multiplies its results by `scale`.
+// AVX-512). Stage: one radix-2 stage of half-span `half` (a multiple of the
+// width) with its twiddles; the scaled form multiplies its results by
+// `scale`.
 void FirstPassSse2(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im);
 void StageSse2(float* re, float* im, int n, int half, const double* wr, const double* wi);
 void ScaledStageSse2(float* re, float* im, int n, int half, const double* wr, const double* wi, float scale);
@@ -49,7 +49,8 @@ void StageAvx2(float* re, float* im, int n, int half, const double* wr, const do
 void ScaledStageAvx2(float* re, float* im, int n, int half, const double* wr, const double* wi, float scale);
 void FirstPassAvx512(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im);
 void StageAvx512(float* re, float* im, int n, int half, const double* wr, const double* wi);
-void ScaledStageAvx512(float* re, float* im, int n, int half, const double* wr, const double* wi, float scale);
+void ScaledStageAvx512(float* re, float* im, int n, int half, const double* wr, const double* wi,
+                       float scale);
 
 // Two stages in one pass: stage t with twiddles w1 (H of them) and stage t+1
 // with w2 (2H of them); Scaled multiplies the results by `scale`.
@@ -200,11 +201,13 @@ struct Kernel {
   // b = 0..7 with q = rev(m) in P - 3 bits, so W groups read W consecutive
   // inputs from each of eight streams. Stages 0..2 run inside the groups,
   // one group per lane; the rows are then transposed into place.
-  static void FirstPass(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im) {
+  static void FirstPass(const TransformTables& t, const float* inRe, const float* inIm, float* re,
+                        float* im) {
     const int n = 1 << t.Power;
     // Stage 1 j = 1 and stage 2 j = 1..3.
-    const Twiddle w[4] = {Broadcast(t.TwiddleRe + 2, t.TwiddleIm + 2), Broadcast(t.TwiddleRe + 4, t.TwiddleIm + 4),
-                          Broadcast(t.TwiddleRe + 5, t.TwiddleIm + 5), Broadcast(t.TwiddleRe + 6, t.TwiddleIm + 6)};
+    const Twiddle w[4] = {
+        Broadcast(t.TwiddleRe + 2, t.TwiddleIm + 2), Broadcast(t.TwiddleRe + 4, t.TwiddleIm + 4),
+        Broadcast(t.TwiddleRe + 5, t.TwiddleIm + 5), Broadcast(t.TwiddleRe + 6, t.TwiddleIm + 6)};
     // For q a multiple of W, rev(q + l) = rev(q) + rev(l): one look-up per
     // W groups and a fixed offset per lane.
     int laneOffset[W];
@@ -220,7 +223,8 @@ struct Kernel {
         float* rowRe[W];
         float* rowIm[W];
         const int base = t.BitReverse[8 * q];  // rev(q) in P - 3 bits
-        for (int l = 0; l < W; ++l) rowRe[l] = re + 8 * (base + laneOffset[l]), rowIm[l] = im + 8 * (base + laneOffset[l]);
+        for (int l = 0; l < W; ++l)
+          rowRe[l] = re + 8 * (base + laneOffset[l]), rowIm[l] = im + 8 * (base + laneOffset[l]);
         Groups(t, w, q, inRe, inIm, rowRe, rowIm);
       }
       return;
@@ -230,7 +234,8 @@ struct Kernel {
     float* lowIm[W];
     float* highRe[W];
     float* highIm[W];
-    for (int l = 0; l < W; ++l) lowRe[l] = bufRe[l], lowIm[l] = bufIm[l], highRe[l] = bufRe[l] + 8, highIm[l] = bufIm[l] + 8;
+    for (int l = 0; l < W; ++l)
+      lowRe[l] = bufRe[l], lowIm[l] = bufIm[l], highRe[l] = bufRe[l] + 8, highIm[l] = bufIm[l] + 8;
     for (int q = 0; q < sixteenth; q += W) {
       Groups(t, w, q, inRe, inIm, lowRe, lowIm);
       Groups(t, w, q + sixteenth, inRe, inIm, highRe, highIm);
@@ -244,8 +249,8 @@ struct Kernel {
   }
 
   // The W groups whose first input is q .. q + W - 1, written to rows.
-  static void Groups(const TransformTables& t, const Twiddle (&w)[4], int q, const float* inRe, const float* inIm,
-                     float* const (&rowRe)[W], float* const (&rowIm)[W]) {
+  static void Groups(const TransformTables& t, const Twiddle (&w)[4], int q, const float* inRe,
+                     const float* inIm, float* const (&rowRe)[W], float* const (&rowIm)[W]) {
     const int eighth = (1 << t.Power) / 8;
     constexpr int kStream[8] = {0, 4, 2, 6, 1, 5, 3, 7};  // rev3(b)
     F ar[8], ai[8];

@@ -43,7 +43,8 @@ struct Sse2 {
   static M HardMask(D a, D b) {
     const M low = LowWords(a, b);
     const M high = _mm_and_si128(HighWords(a, b), _mm_set1_epi32(0x7FFFFFFF));
-    const M midpoint = _mm_cmpeq_epi32(_mm_and_si128(low, _mm_set1_epi32(0x1FFFFFFF)), _mm_set1_epi32(0x10000000));
+    const M midpoint =
+        _mm_cmpeq_epi32(_mm_and_si128(low, _mm_set1_epi32(0x1FFFFFFF)), _mm_set1_epi32(0x10000000));
     const M tiny = _mm_and_si128(_mm_cmpgt_epi32(high, _mm_setzero_si128()),
                                  _mm_cmpgt_epi32(_mm_set1_epi32(0x38100000), high));
     return _mm_or_si128(midpoint, tiny);

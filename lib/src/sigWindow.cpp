@@ -21,8 +21,7 @@ Extended CosineTerm(std::int64_t multiple, std::int32_t n) {
 }  // namespace
 
 float WindowValue(TsigWindow kind, std::int32_t i, std::int32_t n) {
-  if (n <= 0)
-    throw std::invalid_argument("Window length n = " + std::to_string(n) + " is not positive");
+  if (n <= 0) throw std::invalid_argument("Window length n = " + std::to_string(n) + " is not positive");
   const std::int64_t twoI = 2 * static_cast<std::int64_t>(i);
   const std::int64_t offset = twoI - n;  // 2i - N: the distance from the centre, doubled
   Extended w = 1.0L;

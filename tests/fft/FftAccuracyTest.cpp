@@ -20,13 +20,15 @@ using Complex = std::complex<long double>;
 
 // X[k] = scale · sum_n x[n] exp(sign · 2 pi i n k / N), with the angle
 // reduced exactly (n·k mod N) before the extended cosine and sine.
-std::vector<Complex> Dft(const std::vector<float>& re, const std::vector<float>& im, int sign, long double scale) {
+std::vector<Complex> Dft(const std::vector<float>& re, const std::vector<float>& im, int sign,
+                         long double scale) {
   const auto n = static_cast<long long>(re.size());
   std::vector<Complex> out(re.size());
   for (long long k = 0; k < n; ++k) {
     Complex sum = 0;
     for (long long m = 0; m < n; ++m) {
-      const long double angle = 2.0L * Pi * static_cast<long double>((m * k) % n) / static_cast<long double>(n);
+      const long double angle =
+          2.0L * Pi * static_cast<long double>((m * k) % n) / static_cast<long double>(n);
       sum += Complex(re[m], im[m]) * Complex(std::cos(angle), sign * std::sin(angle));
     }
     out[k] = sum * scale;
@@ -35,7 +37,8 @@ std::vector<Complex> Dft(const std::vector<float>& re, const std::vector<float>&
 }
 
 // sqrt(sum |got - want|^2 / sum |want|^2).
-long double RelativeRms(std::span<const float> re, std::span<const float> im, const std::vector<Complex>& want) {
+long double RelativeRms(std::span<const float> re, std::span<const float> im,
+                        const std::vector<Complex>& want) {
   long double error = 0, norm = 0;
   for (std::size_t k = 0; k < want.size(); ++k) {
     error += std::norm(Complex(re[k], im[k]) - want[k]);
@@ -62,7 +65,8 @@ TEST_P(FftAccuracy, ForwardAgreesWithTheDft) {
   const int n = 1 << power;
   TsigFFT fft;
   fft.SetPower(power);
-  const auto re = MakeSignal(Signal::Uniform, n, 11u * power), im = MakeSignal(Signal::Uniform, n, 13u * power);
+  const auto re = MakeSignal(Signal::Uniform, n, 11u * power),
+             im = MakeSignal(Signal::Uniform, n, 13u * power);
   std::ranges::copy(re, fft.RealIn().begin());
   std::ranges::copy(im, fft.ImagIn().begin());
   fft.Forward();
@@ -118,7 +122,8 @@ TEST(FftWorkedCases, ForwardIsUnscaled) {
     std::ranges::fill(fft.RealIn(), 1.0f);
     fft.Forward();
     EXPECT_EQ(fft.RealOut()[0], static_cast<float>(n));
-    EXPECT_TRUE(std::all_of(fft.RealOut().begin() + 1, fft.RealOut().end(), [](float x) { return x == 0.0f; }));
+    EXPECT_TRUE(
+        std::all_of(fft.RealOut().begin() + 1, fft.RealOut().end(), [](float x) { return x == 0.0f; }));
     EXPECT_TRUE(std::ranges::all_of(fft.ImagOut(), [](float x) { return x == 0.0f; }));
   }
 }

@@ -53,9 +53,18 @@ struct SizeCase {
 };
 
 constexpr SizeCase kBufferSizes[] = {
-    {1024, 1024, 10}, {1000, 512, 9},  {3, 4, 2},          {0, 4, 2},
-    {-7, 4, 2},       {1, 4, 2},       {2, 4, 2},          {4, 4, 2},
-    {5, 4, 2},        {32767, 16384, 14}, {32768, 32768, 15}, {65536, 32768, 15},
+    {1024, 1024, 10},
+    {1000, 512, 9},
+    {3, 4, 2},
+    {0, 4, 2},
+    {-7, 4, 2},
+    {1, 4, 2},
+    {2, 4, 2},
+    {4, 4, 2},
+    {5, 4, 2},
+    {32767, 16384, 14},
+    {32768, 32768, 15},
+    {65536, 32768, 15},
     {std::numeric_limits<std::int32_t>::max(), 32768, 15},
     {std::numeric_limits<std::int32_t>::min(), 4, 2},
 };
@@ -71,8 +80,15 @@ TEST(FftComponent, RoundsBufferSizeDownToAPowerOfTwoIn4To32768) {
 }
 
 constexpr SizeCase kPowers[] = {
-    {1, 4, 2},     {16, 32768, 15}, {0, 4, 2},  {-5, 4, 2}, {2, 4, 2}, {9, 512, 9}, {15, 32768, 15},
-    {256, 32768, 15}, {std::numeric_limits<std::int32_t>::max(), 32768, 15},
+    {1, 4, 2},
+    {16, 32768, 15},
+    {0, 4, 2},
+    {-5, 4, 2},
+    {2, 4, 2},
+    {9, 512, 9},
+    {15, 32768, 15},
+    {256, 32768, 15},
+    {std::numeric_limits<std::int32_t>::max(), 32768, 15},
     {std::numeric_limits<std::int32_t>::min(), 4, 2},
 };
 
@@ -163,7 +179,8 @@ TEST(FftComponent, ForwardAppliesTheWindowInPlaceEachTime) {
   fft.Forward();
   EXPECT_TRUE(SameFloats(fft.RealIn(), fft.WindowTable()));
   fft.Forward();
-  for (std::size_t n = 0; n < 16; ++n) EXPECT_EQ(fft.RealIn()[n], fft.WindowTable()[n] * fft.WindowTable()[n]);
+  for (std::size_t n = 0; n < 16; ++n)
+    EXPECT_EQ(fft.RealIn()[n], fft.WindowTable()[n] * fft.WindowTable()[n]);
   EXPECT_TRUE(AllZero(fft.ImagIn()));
 }
 
@@ -231,8 +248,8 @@ TEST(FftStoredForm, ReadsBackWhatItWrote) {
 
 TEST(FftStoredForm, IsCreatedByClassName) {
   TsigFFT owner;
-  const auto created = LoadComponents("object sigFFT1: TsigFFT\n  BufferSize = 1024\n  Window = fwWelch\nend\n",
-                                      owner);
+  const auto created =
+      LoadComponents("object sigFFT1: TsigFFT\n  BufferSize = 1024\n  Window = fwWelch\nend\n", owner);
   ASSERT_EQ(created.size(), 1u);
   auto* fft = dynamic_cast<TsigFFT*>(created.front());
   ASSERT_NE(fft, nullptr);
@@ -251,7 +268,7 @@ struct StoredSize {
 constexpr StoredSize kStoredSizes[] = {
     {"Power = 1", 2},
     {"Power = 99", 15},
-    {"Power = 4294967305", 15},   // 2^32 + 9 must not wrap to 9
+    {"Power = 4294967305", 15},  // 2^32 + 9 must not wrap to 9
     {"Power = -4294967295", 2},
     {"BufferSize = 1000", 9},
     {"BufferSize = 4294967296", 15},  // 2^32 must not wrap to 0
@@ -270,7 +287,8 @@ TEST(FftStoredForm, RejectsAnUnknownWindowNameAndChangesNothing) {
   TsigFFT fft;
   fft.SetPower(5);
   std::ranges::fill(fft.RealIn(), 4.0f);
-  EXPECT_THROW(ReadComponent(fft, "object a: TsigFFT\n  Power = 7\n  Window = fwKaiser\nend\n"), TStoredFormError);
+  EXPECT_THROW(ReadComponent(fft, "object a: TsigFFT\n  Power = 7\n  Window = fwKaiser\nend\n"),
+               TStoredFormError);
   EXPECT_EQ(fft.Power(), 5);
   EXPECT_EQ(fft.Window(), fwNone);
   EXPECT_TRUE(std::ranges::all_of(fft.RealIn(), [](float x) { return x == 4.0f; }));

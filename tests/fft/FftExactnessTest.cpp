@@ -81,17 +81,17 @@ TEST_P(FftExactness, MatchesTheReferenceBitForBit) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EverySize, FftExactness,
-    ::testing::Combine(::testing::Range(2, 16), ::testing::Values(Signal::Uniform, Signal::WideRange,
-                                                                 Signal::Tiny, Signal::SmallIntegers)),
-    [](const auto& info) {
-      std::string name = "N";
-      name += std::to_string(1 << std::get<0>(info.param));
-      name += "_";
-      name += SignalName(std::get<1>(info.param));
-      return name;
-    });
+INSTANTIATE_TEST_SUITE_P(EverySize, FftExactness,
+                         ::testing::Combine(::testing::Range(2, 16),
+                                            ::testing::Values(Signal::Uniform, Signal::WideRange,
+                                                              Signal::Tiny, Signal::SmallIntegers)),
+                         [](const auto& info) {
+                           std::string name = "N";
+                           name += std::to_string(1 << std::get<0>(info.param));
+                           name += "_";
+                           name += SignalName(std::get<1>(info.param));
+                           return name;
+                         });
 
 // ---- inputs on rounding ties -----------------------------------------------
 //
@@ -134,7 +134,9 @@ std::string TieName(const ::testing::TestParamInfo<Tie>& info) {
   return name;
 }
 
-std::uint32_t Seed(const Tie& t) { return static_cast<std::uint32_t>(t.power * 7919 + t.stage * 104729 + t.j); }
+std::uint32_t Seed(const Tie& t) {
+  return static_cast<std::uint32_t>(t.power * 7919 + t.stage * 104729 + t.j);
+}
 
 // Inputs on a tie of one twiddle's product whose effect reaches the output:
 // later roundings can absorb the one-unit difference of a single product,
@@ -178,7 +180,8 @@ class FftForwardTies : public ::testing::TestWithParam<Tie> {};
 
 TEST_P(FftForwardTies, MatchTheReferenceWhereDoubleWouldNot) {
   const Tie t = GetParam();
-  const auto forward = [](const auto& ref, const TieInput& in, std::vector<float>& re, std::vector<float>& im) {
+  const auto forward = [](const auto& ref, const TieInput& in, std::vector<float>& re,
+                          std::vector<float>& im) {
     std::vector<float> inRe = in.re, inIm = in.im;
     ref.Forward(fwNone, inRe, inIm, re, im);
   };
@@ -208,7 +211,8 @@ class FftInverseTies : public ::testing::TestWithParam<Tie> {};
 
 TEST_P(FftInverseTies, MatchTheReferenceWhereDoubleWouldNot) {
   const Tie t = GetParam();
-  const auto inverse = [](const auto& ref, const TieInput& in, std::vector<float>& re, std::vector<float>& im) {
+  const auto inverse = [](const auto& ref, const TieInput& in, std::vector<float>& re,
+                          std::vector<float>& im) {
     std::vector<float> inRe = in.re, inIm = in.im;
     ref.Inverse(inRe, inIm, re, im);
   };
@@ -228,7 +232,8 @@ TEST_P(FftInverseTies, MatchTheReferenceWhereDoubleWouldNot) {
   });
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryStageButTheLastTwo, FftInverseTies, ::testing::ValuesIn(TieCases(5, 2, 2)), TieName);
+INSTANTIATE_TEST_SUITE_P(EveryStageButTheLastTwo, FftInverseTies, ::testing::ValuesIn(TieCases(5, 2, 2)),
+                         TieName);
 
 // The transform itself with the inverse twiddles and the scale fused into
 // its last stage, with no mirror in between: ties at every stage.
@@ -236,7 +241,8 @@ class FftScaledTransformTies : public ::testing::TestWithParam<Tie> {};
 
 TEST_P(FftScaledTransformTies, MatchTheReferenceWhereDoubleWouldNot) {
   const Tie t = GetParam();
-  const auto scaled = [](const auto& ref, const TieInput& in, std::vector<float>& re, std::vector<float>& im) {
+  const auto scaled = [](const auto& ref, const TieInput& in, std::vector<float>& re,
+                         std::vector<float>& im) {
     ref.Transform(in.re, in.im, re, im, -1);
     ref.Scale(re, im);
   };

@@ -19,8 +19,9 @@ namespace tessaro::test {
 inline ::testing::AssertionResult Near(long double got, long double want, long double abs, long double rel) {
   const long double error = std::fabs(got - want);
   if (error <= abs + rel * std::fabs(want)) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "got " << static_cast<double>(got) << " want "
-                                       << static_cast<double>(want) << " error " << static_cast<double>(error);
+  return ::testing::AssertionFailure()
+         << "got " << static_cast<double>(got) << " want " << static_cast<double>(want) << " error "
+         << static_cast<double>(error);
 }
 
 // Equal bits in every element (any NaN matches any NaN).
@@ -44,10 +45,14 @@ enum class Signal { Uniform, WideRange, Tiny, SmallIntegers };
 
 inline std::string SignalName(Signal s) {
   switch (s) {
-    case Signal::Uniform: return "Uniform";
-    case Signal::WideRange: return "WideRange";
-    case Signal::Tiny: return "Tiny";
-    case Signal::SmallIntegers: return "SmallIntegers";
+    case Signal::Uniform:
+      return "Uniform";
+    case Signal::WideRange:
+      return "WideRange";
+    case Signal::Tiny:
+      return "Tiny";
+    case Signal::SmallIntegers:
+      return "SmallIntegers";
   }
   return "?";
 }
@@ -143,7 +148,8 @@ namespace detail {
 inline std::optional<HardPair> FindSubnormalHardPairOneWay(float a, float b, std::mt19937& rng) {
   for (int attempt = 0; attempt < 200000; ++attempt) {
     const std::uint32_t r = rng();
-    const float p = ((r & 1u) ? -1.0f : 1.0f) * std::ldexp(static_cast<float>((r >> 1) % (1u << 20) | (1u << 10)), -149);
+    const float p =
+        ((r & 1u) ? -1.0f : 1.0f) * std::ldexp(static_cast<float>((r >> 1) % (1u << 20) | (1u << 10)), -149);
     const double big = static_cast<double>(a) * p;
     const double grid = 0x1p-149;
     // A midpoint near a·p; b·q makes up the difference, whose rounding

@@ -48,15 +48,18 @@ struct ExactWeight {
 
 // Values that the evaluation gives exactly.
 constexpr ExactWeight kExact[] = {
-    {fwHanning, 0, 4, 0.0f},  {fwHanning, 1, 4, 0.5f},   {fwHanning, 2, 4, 1.0f},
-    {fwHanning, 3, 4, 0.5f},  {fwHamming, 0, 512, 0.08f}, {fwHamming, 256, 512, 1.0f},
-    {fwWelch, 0, 4, 0.36f},   {fwParzen, 0, 4, 0.2f},    {fwGaussian, 0, 4, 0.60653066f},
-    {fwGaussian, 0, 1000, 0.60653066f}, {fwNone, 17, 3, 1.0f}, {fwParzen, 2, 4, 1.0f},
+    {fwHanning, 0, 4, 0.0f},         {fwHanning, 1, 4, 0.5f},
+    {fwHanning, 2, 4, 1.0f},         {fwHanning, 3, 4, 0.5f},
+    {fwHamming, 0, 512, 0.08f},      {fwHamming, 256, 512, 1.0f},
+    {fwWelch, 0, 4, 0.36f},          {fwParzen, 0, 4, 0.2f},
+    {fwGaussian, 0, 4, 0.60653066f}, {fwGaussian, 0, 1000, 0.60653066f},
+    {fwNone, 17, 3, 1.0f},           {fwParzen, 2, 4, 1.0f},
 };
 
 TEST(WindowValue, GivesTheDocumentedValuesExactly) {
   for (const ExactWeight& e : kExact)
-    EXPECT_EQ(WindowValue(e.kind, e.i, e.n), e.weight) << "kind " << int{e.kind} << " n " << e.n << " i " << e.i;
+    EXPECT_EQ(WindowValue(e.kind, e.i, e.n), e.weight)
+        << "kind " << int{e.kind} << " n " << e.n << " i " << e.i;
 }
 
 TEST(WindowValue, IsOneAtTheCentreForEveryKind) {
@@ -77,7 +80,8 @@ TEST(WindowValue, CosineWindowsArePeriodic) {
   for (TsigWindow kind : {fwHamming, fwHanning, fwBlackman})
     for (std::int32_t n : {8, 100, 4096}) {
       for (std::int32_t i = 1; i < n; i += 7)
-        EXPECT_TRUE(Near(WindowValue(kind, n - i, n), WindowValue(kind, i, n), 1e-7L, 0x1p-23L)) << n << " " << i;
+        EXPECT_TRUE(Near(WindowValue(kind, n - i, n), WindowValue(kind, i, n), 1e-7L, 0x1p-23L))
+            << n << " " << i;
       EXPECT_GT(WindowValue(kind, n - 1, n), 0.0f);
     }
 }
