@@ -1,5 +1,5 @@
-// The IIR filter component: properties, setters, the per-sample routines and
-// the published class.
+// The IIR filter component: properties, setters, design and the published
+// class. The sample path is in sigIIRProcess.cpp.
 #include "tessaro/sigIIRFilters.h"
 
 #include <cfenv>
@@ -14,11 +14,6 @@
 namespace tessaro {
 
 namespace {
-
-// Added to and subtracted from a value in extended precision, it turns any
-// magnitude below 2^-131 into exactly 0, so a decaying filter never reaches
-// the slow subnormal range.
-constexpr Extended AntiDenormalOffset = 1e-20L;
 
 // The smallest frequency a setter stores, in Hz.
 constexpr Extended MinimumFrequency = 1e-10L;
@@ -69,7 +64,6 @@ class FlagScope {
 // --- construction and the published class ------------------------------------
 
 TsigCustomIIRFilter::TsigCustomIIRFilter(TComponent* owner) : TComponent(owner) {
-  routine_ = &PassSample;
   Redesign(properties_, true, nullptr);
 }
 
@@ -160,12 +154,14 @@ void TsigCustomIIRFilter::Redesign(const Properties& next, bool reset, const cha
   design_.CoefficientCount = scratch.CoefficientCount;
   design_.InputScale = scratch.InputScale;
   design_.DesignMessage.swap(scratch.DesignMessage);
+  Route route = Route::Filter;
   switch (scratch.Routine) {
-    case IIRRoutine::Filter: routine_ = &FilterSample; break;
-    case IIRRoutine::Mute: routine_ = &MuteSample; break;
-    case IIRRoutine::Pass: routine_ = &PassSample; break;
+    case IIRRoutine::Filter: route = Route::Filter; break;
+    case IIRRoutine::Mute: route = Route::Mute; break;
+    case IIRRoutine::Pass: route = Route::Pass; break;
   }
-  if (reset || !next.ManualReset) Reset();
+  FlagScope flags;  // splitting the coefficients may round
+  InstallDesign(route, !reset && next.ManualReset);
 }
 
 // --- properties ----------------------------------------------------------------
@@ -310,52 +306,13 @@ void TsigCustomIIRFilter::CancelLoad() noexcept {
   load_.reset();
 }
 
-// --- filtering -----------------------------------------------------------------
-
-Extended TsigCustomIIRFilter::PassSample(TsigCustomIIRFilter&, Extended x) noexcept { return x; }
-
-Extended TsigCustomIIRFilter::MuteSample(TsigCustomIIRFilter&, Extended) noexcept { return 0.0L; }
-
-// y[t] = g·x[t] + Σ_{i<N} (B[i]·X[i] + A[i]·Y[i]) over the N older scaled
-// inputs X and outputs Y, oldest first; the newest sits at index N.
-Extended TsigCustomIIRFilter::FilterSample(TsigCustomIIRFilter& filter, Extended x) noexcept {
-  const int n = filter.design_.CoefficientCount;
-  Extended* const in = filter.inputHistory_.data();
-  Extended* const out = filter.outputHistory_.data();
-  const Extended* const b = filter.design_.InputCoefficients.data();
-  const Extended* const a = filter.design_.OutputCoefficients.data();
-  constexpr Extended d = AntiDenormalOffset;
-
-  for (int i = 0; i < n; ++i) {
-    in[i] = in[i + 1];
-    out[i] = out[i + 1];
-  }
-  const Extended t = ((x + d) - d) * filter.design_.InputScale;
-  in[n] = t;
-  Extended acc = t;
-  for (int i = 0; i < n; ++i) acc = (((in[i] * b[i] + acc) + out[i] * a[i]) + d) - d;
-  out[n] = acc;
-  return acc;
-}
-
-void TsigCustomIIRFilter::Process(std::span<const Extended> in, std::span<Extended> out) {
-  if (in.size() != out.size())
-    throw std::invalid_argument("Process: input has " + std::to_string(in.size()) +
-                                " samples but output has room for " + std::to_string(out.size()));
-  const Routine routine = routine_;
-  for (std::size_t i = 0; i < in.size(); ++i) out[i] = routine(*this, in[i]);
-}
-
-void TsigCustomIIRFilter::Reset() noexcept {
-  inputHistory_.fill(0.0L);
-  outputHistory_.fill(0.0L);
-}
+// --- response -----------------------------------------------------------------
 
 // H(z) = g·(z^N + Σ B[i] z^i) / (z^N - Σ A[i] z^i): the difference equation
-// of FilterSample multiplied through by z^N.
+// of the filter routine multiplied through by z^N.
 TsigComplex TsigCustomIIRFilter::FrequencyResponse(Extended hertz) const {
-  if (routine_ == &MuteSample) return MakeComplex(0.0L, 0.0L);
-  if (routine_ == &PassSample) return MakeComplex(1.0L, 0.0L);
+  if (route_ == Route::Mute) return MakeComplex(0.0L, 0.0L);
+  if (route_ == Route::Pass) return MakeComplex(1.0L, 0.0L);
   const TsigComplex z = ExpImaginary(2.0L * Pi * hertz / properties_.SampleRate);
   const int n = design_.CoefficientCount;
   TsigComplex top = MakeComplex(1.0L, 0.0L);
@@ -383,12 +340,6 @@ std::span<const Extended, PoleZeroCapacity> TsigCustomIIRFilter::InputCoefficien
 std::span<const Extended, PoleZeroCapacity> TsigCustomIIRFilter::OutputCoefficients()
     const noexcept {
   return design_.OutputCoefficients;
-}
-std::span<const Extended, PoleZeroCapacity> TsigCustomIIRFilter::InputHistory() const noexcept {
-  return inputHistory_;
-}
-std::span<const Extended, PoleZeroCapacity> TsigCustomIIRFilter::OutputHistory() const noexcept {
-  return outputHistory_;
 }
 const PoleZeroSet& TsigCustomIIRFilter::SPlane() const noexcept { return design_.SPlane; }
 const PoleZeroSet& TsigCustomIIRFilter::ZPlane() const noexcept { return design_.ZPlane; }

@@ -26,7 +26,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <span>
 #include <string>
@@ -95,8 +97,68 @@ class TsigCustomIIRFilter : public TComponent {
   void CancelLoad() noexcept override;
 
  private:
-  using Routine = Extended (*)(TsigCustomIIRFilter&, Extended);
-  Routine routine_ = nullptr;
+  // The per-sample state the routines read and write. Each history slides
+  // through a longer buffer: a sample appends its entry at Head, the
+  // Count + 1 entries below Head are the history oldest first, and when Head
+  // reaches the end the window moves back to the start, so no sample shifts
+  // the history. The coefficients sit beside it, also as pairs of doubles
+  // whose sum is the coefficient exactly (Paired: every pair is exact).
+  struct SampleState {
+    static constexpr int Length = 64;
+    static constexpr int MaxCount = PoleZeroCapacity - 1;
+    struct Pair {
+      double High = 0.0;
+      double Low = 0.0;
+    };
+    std::array<Extended, Length> Inputs{};
+    std::array<Extended, Length> Outputs{};
+    std::array<Extended, MaxCount> B{};
+    std::array<Extended, MaxCount> A{};
+    std::array<Pair, MaxCount> BPair{};
+    std::array<Pair, MaxCount> APair{};
+    Extended Scale = 0.0L;
+    Pair ScalePair;
+    std::int32_t Count = 0;
+    std::int32_t Head = 1;
+    bool Paired = false;
+  };
+
+  // Which routine the design chose.
+  enum class Route : std::uint8_t { Pass, Mute, Filter };
+
+  // The routine in force, in three forms: a sample by value, a compile-time
+  // constant sample as its bit pattern (significand, then sign and
+  // exponent), and a block.
+  struct Routines {
+    Extended (*Value)(SampleState&, Extended) = nullptr;
+    Extended (*Bits)(SampleState&, std::uint64_t, std::uint32_t) = nullptr;
+    void (*Block)(SampleState&, const Extended*, Extended*, std::size_t) = nullptr;
+
+    // One indirect call. GCC hands a constant extended argument over
+    // through an 80-bit store and two integer reloads that partly overlap
+    // it; the failed store forwarding costs about 30 cycles per call, so a
+    // constant travels in integer registers instead.
+    Extended operator()(TsigCustomIIRFilter& filter, Extended x) const {
+#if defined(__GNUC__)
+      if (__builtin_constant_p(x)) {
+        std::uint64_t significand = 0;
+        std::uint16_t signExponent = 0;
+        std::memcpy(&significand, &x, sizeof significand);
+        std::memcpy(&signExponent, reinterpret_cast<const unsigned char*>(&x) + 8,
+                    sizeof signExponent);
+        return Bits(filter.sample_, significand, signExponent);
+      }
+#endif
+      return Value(filter.sample_, x);
+    }
+  };
+
+  static Routines SelectRoutines(Route route, std::int32_t count, bool paired) noexcept;
+  // Loads the design's coefficients into the sample state; keeps the history
+  // when keepHistory is set, as the views show it, and clears it otherwise.
+  void InstallDesign(Route route, bool keepHistory) noexcept;
+  // Copies the live window into the views.
+  void MaterialiseHistory() const noexcept;
 
   // The eight published values as stored (frequency 2 unfiltered by the
   // response).
@@ -111,7 +173,8 @@ class TsigCustomIIRFilter : public TComponent {
     bool ManualReset = false;
   };
 
-  // The result of the last design, read by FilterSample and the views.
+  // The result of the last design, read by the views and copied into the
+  // sample state.
   struct Design {
     PoleZeroSet SPlane;
     PoleZeroSet ZPlane;
@@ -130,10 +193,6 @@ class TsigCustomIIRFilter : public TComponent {
     bool Frequency2Loaded = false;
   };
 
-  static Extended PassSample(TsigCustomIIRFilter& filter, Extended x) noexcept;
-  static Extended MuteSample(TsigCustomIIRFilter& filter, Extended x) noexcept;
-  static Extended FilterSample(TsigCustomIIRFilter& filter, Extended x) noexcept;
-
   void SetFrequency(int index, Extended hertz);
   // Designs next into scratch space and, when the arithmetic stayed finite,
   // makes next, the design and the routine current, then clears the history
@@ -143,9 +202,14 @@ class TsigCustomIIRFilter : public TComponent {
 
   Properties properties_;
   Design design_;
-  std::array<Extended, PoleZeroCapacity> inputHistory_{};
-  std::array<Extended, PoleZeroCapacity> outputHistory_{};
   std::optional<LoadState> load_;
+  Route route_ = Route::Pass;
+  Routines routine_;
+  SampleState sample_;
+  // The histories as the views show them: entries 0..Count are copied from
+  // the sample state on request, the entries above Count keep their values.
+  mutable std::array<Extended, PoleZeroCapacity> inputHistory_{};
+  mutable std::array<Extended, PoleZeroCapacity> outputHistory_{};
 };
 
 // The published form of the filter: Kind, Response, Order, Frequency1,
