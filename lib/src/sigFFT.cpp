@@ -20,13 +20,6 @@ constexpr int kDefaultPower = 9;
 
 bool IsWindowKind(TsigWindow value) { return value <= fwParzen; }
 
-// A stored integer beyond the int range saturates instead of wrapping, so
-// that it is clamped like any other out-of-range size.
-int SaturatedInt(std::int64_t v) {
-  return static_cast<int>(
-      std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
-}
-
 }  // namespace
 
 TsigCustomFFT::TsigCustomFFT(TComponent* owner) : TComponent(owner) { SetPower(kDefaultPower); }
@@ -139,26 +132,20 @@ void TsigCustomFFT::CancelLoad() noexcept {
 const TComponentClass& TsigFFT::ClassType() const { return StaticClass(); }
 
 const TComponentClass& TsigFFT::StaticClass() {
-  static const TComponentClass cls = [] {
-    TPropertyInfo power = IntegerProperty("Power", &TsigCustomFFT::Power, &TsigCustomFFT::SetPower,
-                                          [](const TsigCustomFFT& f) { return f.Power() != kDefaultPower; });
-    power.Set = [](TComponent& c, const TPropertyValue& v) {
-      static_cast<TsigCustomFFT&>(c).SetPower(SaturatedInt(std::get<std::int64_t>(v)));
-    };
-    TPropertyInfo size =
-        IntegerProperty("BufferSize", &TsigCustomFFT::BufferSize, &TsigCustomFFT::SetBufferSize,
-                        [](const TsigCustomFFT&) { return true; });
-    size.Set = [](TComponent& c, const TPropertyValue& v) {
-      static_cast<TsigCustomFFT&>(c).SetBufferSize(SaturatedInt(std::get<std::int64_t>(v)));
-    };
-    TPropertyInfo window = EnumProperty(
-        "Window", {"fwNone", "fwHamming", "fwHanning", "fwBlackman", "fwGaussian", "fwWelch", "fwParzen"},
-        &TsigCustomFFT::Window, &TsigCustomFFT::SetWindow,
-        [](const TsigCustomFFT& f) { return f.Window() != fwNone; });
-    return TComponentClass{"TsigFFT",
-                           [](TComponent* owner) -> TComponent* { return new TsigFFT(owner); },
-                           {std::move(power), std::move(size), std::move(window)}};
-  }();
+  // Stored integers beyond int saturate in IntegerProperty, so a huge size
+  // clamps to the largest one instead of wrapping.
+  static const TComponentClass cls{
+      "TsigFFT",
+      [](TComponent* owner) -> TComponent* { return new TsigFFT(owner); },
+      {IntegerProperty("Power", &TsigCustomFFT::Power, &TsigCustomFFT::SetPower,
+                       [](const TsigCustomFFT& f) { return f.Power() != kDefaultPower; }),
+       IntegerProperty("BufferSize", &TsigCustomFFT::BufferSize, &TsigCustomFFT::SetBufferSize,
+                       [](const TsigCustomFFT&) { return true; }),
+       EnumProperty("Window",
+                    {"fwNone", "fwHamming", "fwHanning", "fwBlackman", "fwGaussian", "fwWelch",
+                     "fwParzen"},
+                    &TsigCustomFFT::Window, &TsigCustomFFT::SetWindow,
+                    [](const TsigCustomFFT& f) { return f.Window() != fwNone; })}};
   return cls;
 }
 

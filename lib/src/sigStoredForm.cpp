@@ -95,9 +95,9 @@ std::string FormatValue(const TPropertyInfo& prop, const TPropertyValue& value) 
 // Assigns the values of one parsed block; on failure the component is put back.
 void Apply(TComponent& component, const TStoredObject& object) {
   const std::string oldName = component.Name();
-  component.SetName(object.Name);
   component.BeginLoad();
   try {
+    component.SetName(object.Name);
     for (const auto& [prop, value] : object.Values) prop->Set(component, value);
     component.EndLoad();
   } catch (...) {

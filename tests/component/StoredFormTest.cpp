@@ -165,6 +165,29 @@ TEST_F(StoredForm, FailingSetterPutsComponentBack) {
   EXPECT_EQ(p.hooks, (std::vector<std::string>{"begin", "cancel"}));
 }
 
+TEST_F(StoredForm, IntegersBeyondTheSetterTypeSaturate) {
+  const std::pair<const char*, int> cases[] = {{"4294967297", std::numeric_limits<int>::max()},
+                                               {"-4294967297", std::numeric_limits<int>::min()},
+                                               {"2147483647", 2147483647}};
+  for (const auto& [text, level] : cases) {
+    TProbe p;
+    tessaro::ReadComponent(p, std::string("object p: TProbe\n Level = ") + text + "\nend\n");
+    EXPECT_EQ(p.Level(), level) << text;
+  }
+}
+
+TEST_F(StoredForm, TakenNameFailsAfterBeginLoadAndIsUndone) {
+  TComponent owner;
+  auto* a = new TProbe(&owner);
+  a->SetName("a");
+  auto* b = new TProbe(&owner);
+  b->SetName("b");
+  EXPECT_THROW(tessaro::ReadComponent(*b, "object a: TProbe\n Level = 3\nend\n"), std::invalid_argument);
+  EXPECT_EQ(b->Name(), "b");
+  EXPECT_EQ(b->Level(), 1);
+  EXPECT_EQ(b->hooks, (std::vector<std::string>{"begin", "cancel"}));
+}
+
 TEST_F(StoredForm, ReadRejectsAnotherClass) {
   TComponent c;
   EXPECT_THROW(tessaro::ReadComponent(c, "object p: TProbe\nend\n"), TStoredFormError);

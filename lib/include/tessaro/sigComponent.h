@@ -8,8 +8,10 @@
 // owner belongs to whoever created it (a stack object is fine).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <span>
 #include <string>
 #include <string_view>
@@ -128,7 +130,11 @@ TPropertyInfo IntegerProperty(std::string_view name, I (C::*get)() const, void (
             return static_cast<std::int64_t>((static_cast<const C&>(c).*get)());
           },
           [set](TComponent& c, const TPropertyValue& v) {
-            (static_cast<C&>(c).*set)(static_cast<A>(std::get<std::int64_t>(v)));
+            // A stored value beyond the setter's type saturates rather than
+            // wrapping, so the setter's own range check sees it as too large.
+            const auto lo = static_cast<std::int64_t>(std::numeric_limits<A>::min());
+            const auto hi = static_cast<std::int64_t>(std::numeric_limits<A>::max());
+            (static_cast<C&>(c).*set)(static_cast<A>(std::clamp(std::get<std::int64_t>(v), lo, hi)));
           },
           [stored](const TComponent& c) { return stored(static_cast<const C&>(c)); }};
 }
