@@ -119,13 +119,14 @@ class PairedCoefficients {
 // A count not known at compile time.
 inline constexpr int DynamicCount = -1;
 
-// Moves the last count + 1 entries of both histories to the start.
+// Moves the last count + 1 entries of both histories to the start (the two
+// ranges overlap for counts above Length / 2 - 2).
 template <class S>
 void SlideBack(S& s, int count) {
   const std::size_t from = static_cast<std::size_t>(S::Length - count - 1);
   const std::size_t bytes = static_cast<std::size_t>(count + 1) * sizeof(Extended);
-  std::memcpy(s.Inputs.data(), s.Inputs.data() + from, bytes);
-  std::memcpy(s.Outputs.data(), s.Outputs.data() + from, bytes);
+  std::memmove(s.Inputs.data(), s.Inputs.data() + from, bytes);
+  std::memmove(s.Outputs.data(), s.Outputs.data() + from, bytes);
   s.Head = count + 1;
 }
 
