@@ -74,7 +74,6 @@ void TsigCustomIIRFilter::InstallDesign(Route route, bool keepHistory) noexcept 
     paired = SplitExtended(s.B[i], s.BPair[i].High, s.BPair[i].Low) && paired;
     paired = SplitExtended(s.A[i], s.APair[i].High, s.APair[i].Low) && paired;
   }
-  s.Paired = paired;
   route_ = route;
   routine_ = SelectRoutines(route, count, paired);
 

@@ -84,7 +84,8 @@ class TsigCustomIIRFilter : public TComponent {
   std::span<const Extended, PoleZeroCapacity> InputCoefficients() const noexcept;
   std::span<const Extended, PoleZeroCapacity> OutputCoefficients() const noexcept;
   // Past scaled inputs and outputs, oldest first; entry CoefficientCount()
-  // is the newest.
+  // is the newest. The span holds a copy made by the call: call again after
+  // Process to see the new history.
   std::span<const Extended, PoleZeroCapacity> InputHistory() const noexcept;
   std::span<const Extended, PoleZeroCapacity> OutputHistory() const noexcept;
   const PoleZeroSet& SPlane() const noexcept;
@@ -102,7 +103,7 @@ class TsigCustomIIRFilter : public TComponent {
   // Count + 1 entries below Head are the history oldest first, and when Head
   // reaches the end the window moves back to the start, so no sample shifts
   // the history. The coefficients sit beside it, also as pairs of doubles
-  // whose sum is the coefficient exactly (Paired: every pair is exact).
+  // whose sum is the coefficient exactly, when every coefficient has one.
   struct SampleState {
     static constexpr int Length = 64;
     static constexpr int MaxCount = PoleZeroCapacity - 1;
@@ -120,7 +121,6 @@ class TsigCustomIIRFilter : public TComponent {
     Pair ScalePair;
     std::int32_t Count = 0;
     std::int32_t Head = 1;
-    bool Paired = false;
   };
 
   // Which routine the design chose.
