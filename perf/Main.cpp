@@ -9,7 +9,6 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
 #include <QScreen>
@@ -18,13 +17,13 @@
 #include <QStackedWidget>
 #include <QTabBar>
 
-#include <exception>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include "Application.h"
 #include "BusyCursor.h"
+#include "EventGuard.h"
 #include "MainComponents.h"
 #include "Throughput.h"
 #include "tessaro/sigStoredForm.h"
@@ -227,19 +226,7 @@ void TfmMain::btnTestIIRClick() {
 
 void TfmMain::TestClicked() {
   // Qt lets no exception leave a slot, so the default report runs here.
-  QString problem;
-  try {
-    btnTestIIRClick();
-    return;
-  } catch (const std::exception& e) {
-    problem = QString::fromUtf8(e.what());
-  } catch (...) {
-    problem = QStringLiteral("Unknown exception");
-  }
-  if (TApplication* app = TApplication::Instance())
-    app->ReportException(problem);
-  else
-    QMessageBox::critical(this, windowTitle(), problem);
+  RunGuarded([this] { btnTestIIRClick(); });
 }
 
 std::int32_t TfmMain::MeasureIIR() {
