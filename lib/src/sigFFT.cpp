@@ -76,10 +76,10 @@ void TsigCustomFFT::Resize(int power) {
     next.cosTable[static_cast<std::size_t>(t)] = static_cast<float>(std::cos(angle));
     next.sinTable[static_cast<std::size_t>(t)] = static_cast<float>(std::sin(angle));
   }
-  for (auto* table : {&next.forwardRe, &next.forwardIm, &next.inverseRe, &next.inverseIm})
-    table->resize(n - 1);
-  fft::BuildTwiddles(next.cosTable, next.sinTable, 1.0f, next.forwardRe, next.forwardIm);
-  fft::BuildTwiddles(next.cosTable, next.sinTable, -1.0f, next.inverseRe, next.inverseIm);
+  next.forwardTwiddles.resize(2 * n);
+  next.inverseTwiddles.resize(2 * n);
+  fft::BuildTwiddles(next.cosTable, next.sinTable, 1.0f, next.forwardTwiddles);
+  fft::BuildTwiddles(next.cosTable, next.sinTable, -1.0f, next.inverseTwiddles);
   FillWindow(next.window, next.windowTable, next.bufferSize);
   s_ = std::move(next);
 }
@@ -91,23 +91,17 @@ void TsigCustomFFT::Forward() {
     const float* w = s_.windowTable.data();
     for (std::size_t i = 0; i < n; ++i) re[i] *= w[i];
   }
-  const fft::TransformTables tables{s_.power, s_.bitReverseTable.data(), s_.forwardRe.data(),
-                                    s_.forwardIm.data()};
+  const fft::TransformTables tables{s_.power, s_.bitReverseTable.data(), s_.forwardTwiddles.data()};
   fft::Transform(tables, s_.realIn.data(), s_.imagIn.data(), s_.realOut.data(), s_.imagOut.data());
 }
 
 void TsigCustomFFT::Inverse() {
   // Complete a conjugate-symmetric spectrum from the lower half. N/2 is its
   // own mirror and is left alone, so that repeated calls agree.
-  const std::int32_t n = s_.bufferSize;
   float* re = s_.realIn.data();
   float* im = s_.imagIn.data();
-  for (std::int32_t k = 1; k < s_.halfSize; ++k) {
-    re[n - k] = re[k];
-    im[n - k] = -im[k];
-  }
-  const fft::TransformTables tables{s_.power, s_.bitReverseTable.data(), s_.inverseRe.data(),
-                                    s_.inverseIm.data()};
+  fft::Mirror(re, im, s_.bufferSize);
+  const fft::TransformTables tables{s_.power, s_.bitReverseTable.data(), s_.inverseTwiddles.data()};
   fft::TransformScaled(tables, re, im, s_.realOut.data(), s_.imagOut.data(), s_.inverseScale);
 }
 

@@ -1,6 +1,7 @@
-// The FFT butterflies with AVX-512: sixteen floats, eight doubles per
-// register. Compiled with -mavx512f and called only when the processor has
-// it.
+// The FFT passes with AVX-512: eight doubles per register, their floats in
+// a 256-bit register, so that widening and narrowing need no shuffles.
+// Compiled with -mavx512f -mavx512dq -mfma and called only when the
+// processor has all three.
 #include <immintrin.h>
 
 #include "sigFFTKernel.h"
@@ -10,98 +11,109 @@ namespace tessaro::fft {
 namespace {
 
 struct Avx512 {
-  using F = __m512;
+  using F = __m256;
   using D = __m512d;
-  using M = __mmask16;  // one bit per value of a pair of D
-  static constexpr int kWidth = 16;
+  static constexpr int kLanes = 8;
 
-  static F Load(const float* p) { return _mm512_loadu_ps(p); }
+  static F Load(const float* p) { return _mm256_loadu_ps(p); }
+  static void Store(float* p, F v) { _mm256_storeu_ps(p, v); }
+  static F Set1(float v) { return _mm256_set1_ps(v); }
+  static F Add(F a, F b) { return _mm256_add_ps(a, b); }
+  static F Sub(F a, F b) { return _mm256_sub_ps(a, b); }
+  static F Mul(F a, F b) { return _mm256_mul_ps(a, b); }
+  static F Neg(F a) { return _mm256_xor_ps(a, _mm256_set1_ps(-0.0f)); }
+  static F Reverse(F a) { return _mm256_permutevar8x32_ps(a, _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0)); }
+
   static D LoadD(const double* p) { return _mm512_loadu_pd(p); }
-  static void Store(float* p, F v) { _mm512_storeu_ps(p, v); }
-  static F Set1(float v) { return _mm512_set1_ps(v); }
+  static void StoreD(double* p, D v) { _mm512_storeu_pd(p, v); }
   static D Set1D(double v) { return _mm512_set1_pd(v); }
-  static F Add(F a, F b) { return _mm512_add_ps(a, b); }
-  static F Sub(F a, F b) { return _mm512_sub_ps(a, b); }
-  static F Mul(F a, F b) { return _mm512_mul_ps(a, b); }
   static D Add(D a, D b) { return _mm512_add_pd(a, b); }
   static D Sub(D a, D b) { return _mm512_sub_pd(a, b); }
   static D Mul(D a, D b) { return _mm512_mul_pd(a, b); }
   static D Neg(D a) {
     return _mm512_castsi512_pd(_mm512_xor_si512(_mm512_castpd_si512(a), _mm512_set1_epi64(INT64_MIN)));
   }
-  // The zero-masked forms with a full mask throughout: the plain ones (and
-  // the casts built on them) trip GCC 12's -Wmaybe-uninitialized inside the
-  // intrinsics header.
-  static __m256d Half(F v, int upper) {
-    const __m512d d = _mm512_castps_pd(v);
-    return upper ? _mm512_maskz_extractf64x4_pd(0xF, d, 1) : _mm512_maskz_extractf64x4_pd(0xF, d, 0);
-  }
-  static void Widen(F v, D& lo, D& hi) {
-    lo = _mm512_maskz_cvtps_pd(0xFF, _mm256_castpd_ps(Half(v, 0)));
-    hi = _mm512_maskz_cvtps_pd(0xFF, _mm256_castpd_ps(Half(v, 1)));
-  }
-  static F Narrow(D lo, D hi) {
-    const __m256d low = _mm256_castps_pd(_mm512_maskz_cvtpd_ps(0xFF, lo));
-    const __m256d high = _mm256_castps_pd(_mm512_maskz_cvtpd_ps(0xFF, hi));
-    const __m512d both =
-        _mm512_maskz_insertf64x4(0xFF, _mm512_maskz_insertf64x4(0xFF, _mm512_setzero_pd(), low, 0), high, 1);
-    return _mm512_castpd_ps(both);
+  static D MulAdd(D a, D b, D c) { return _mm512_fmadd_pd(a, b, c); }
+  static D MulSub(D a, D b, D c) { return _mm512_fmsub_pd(a, b, c); }
+  // The zero-masked forms with a full mask: the plain ones trip GCC 12's
+  // -Wmaybe-uninitialized inside the intrinsics header.
+  static D Widen(F v) { return _mm512_maskz_cvtps_pd(0xFF, v); }
+  static F Narrow(D v) { return _mm512_maskz_cvtpd_ps(0xFF, v); }
+
+  // y - 0·z and z + 0·y, each with one rounding of an exact product.
+  static void UnitProducts(F y, F z, F& tr, F& ti) {
+    const F zero = _mm256_setzero_ps();
+    tr = _mm256_fnmadd_ps(zero, z, y);
+    ti = _mm256_fmadd_ps(zero, y, z);
   }
 
-  static __m512i LowWords(D a, D b) {
-    return _mm512_castps_si512(
-        _mm512_shuffle_ps(_mm512_castpd_ps(a), _mm512_castpd_ps(b), _MM_SHUFFLE(2, 0, 2, 0)));
+  // Every lane of r or i that is a float midpoint (fraction bits 0..28 equal
+  // to 0x10000000) or below 2^-126 in magnitude (zero included): the
+  // smaller magnitude of the two is compared once.
+  static bool MaybeHard(D r, D i) {
+    const __m512i low = _mm512_castps_si512(_mm512_shuffle_ps(_mm512_castpd_ps(r), _mm512_castpd_ps(i), 0x88));
+    const __mmask16 mid = _mm512_testn_epi32_mask(_mm512_xor_si512(low, _mm512_set1_epi32(0x10000000)),
+                                                  _mm512_set1_epi32(0x1FFFFFFF));
+    const __mmask16 tiny =
+        _mm512_cmp_pd_mask(_mm512_range_pd(r, i, 0x0A), _mm512_set1_pd(0x1p-126), _CMP_LT_OQ);
+    return !_kortestz_mask16_u8(mid, tiny);
   }
-  static __m512i HighWords(D a, D b) {
-    return _mm512_and_si512(_mm512_castps_si512(_mm512_shuffle_ps(_mm512_castpd_ps(a), _mm512_castpd_ps(b),
-                                                                  _MM_SHUFFLE(3, 1, 3, 1))),
-                            _mm512_set1_epi32(0x7FFFFFFF));
+  // The suspects of a block: the low words of the results, whose fraction
+  // bits 0..28 minus the midpoint pattern are zero at a midpoint, and the
+  // smaller magnitude of each pair, both kept as running minima.
+  struct Flags {
+    __m512i midpoint;
+    __m512i magnitude;
+  };
+  static Flags Clear() { return {_mm512_set1_epi32(-1), _mm512_set1_epi64(-1)}; }
+  static void Note(Flags& f, D r, D i) {
+    const __m512i low = _mm512_castps_si512(_mm512_shuffle_ps(_mm512_castpd_ps(r), _mm512_castpd_ps(i), 0x88));
+    // (low ^ 0x10000000) & 0x1FFFFFFF
+    const __m512i off =
+        _mm512_ternarylogic_epi32(low, _mm512_set1_epi32(0x10000000), _mm512_set1_epi32(0x1FFFFFFF), 0x28);
+    f.midpoint = _mm512_maskz_min_epu32(0xFFFF, f.midpoint, off);
+    f.magnitude = _mm512_maskz_min_epu64(0xFF, f.magnitude, _mm512_castpd_si512(_mm512_range_pd(r, i, 0x0A)));
   }
-  static M HardMask(D a, D b) {
-    const __m512i low = LowWords(a, b);
-    const __m512i high = HighWords(a, b);
-    const M midpoint = _mm512_cmpeq_epi32_mask(_mm512_and_si512(low, _mm512_set1_epi32(0x1FFFFFFF)),
-                                               _mm512_set1_epi32(0x10000000));
-    const M tiny =
-        _mm512_mask_cmplt_epi32_mask(_mm512_test_epi32_mask(high, high), high, _mm512_set1_epi32(0x38100000));
-    return static_cast<M>(midpoint | tiny);
+  static bool Any(const Flags& f) {
+    const __mmask16 mid = _mm512_testn_epi32_mask(f.midpoint, f.midpoint);
+    const __mmask16 tiny = _mm512_cmplt_epu64_mask(f.magnitude, _mm512_set1_epi64(0x3810000000000000));
+    return !_kortestz_mask16_u8(mid, tiny);
   }
-  static M NonZero(D a, D b) {
-    const __m512i bits = _mm512_or_si512(LowWords(a, b), HighWords(a, b));
-    return _mm512_test_epi32_mask(bits, bits);
+  // Exactly: a float midpoint, or 0 < |v| < 2^-126.
+  static unsigned HardLanes(D v) {
+    const __mmask8 mid = _mm512_testn_epi64_mask(
+        _mm512_xor_si512(_mm512_castpd_si512(v), _mm512_set1_epi64(0x10000000)), _mm512_set1_epi64(0x1FFFFFFF));
+    const __mmask8 tiny = _mm512_mask_cmp_pd_mask(_mm512_cmp_pd_mask(v, _mm512_setzero_pd(), _CMP_NEQ_UQ),
+                                                  _mm512_abs_pd(v), _mm512_set1_pd(0x1p-126), _CMP_LT_OQ);
+    return static_cast<unsigned>(mid | tiny);
   }
-  static M And(M a, M b) { return static_cast<M>(a & b); }
-  static M Or(M a, M b) { return static_cast<M>(a | b); }
-  static bool Any(M m) { return m != 0; }
+  static unsigned NonZeroLanes(D v) {
+    return static_cast<unsigned>(_mm512_cmp_pd_mask(v, _mm512_setzero_pd(), _CMP_NEQ_UQ));
+  }
 
-  // Writes lane l of rows[0..7] to row[l][0..7]: an 8 x 8 transpose of
-  // each half.
-  static void ScatterRows8(const F (&rows)[8], float* const (&row)[kWidth]) {
-    for (int upper = 0; upper < 2; ++upper) {
-      __m256 h[8];
-      for (int k = 0; k < 8; ++k) h[k] = _mm256_castpd_ps(Half(rows[k], upper));
-      const __m256 t0 = _mm256_unpacklo_ps(h[0], h[1]), t1 = _mm256_unpackhi_ps(h[0], h[1]);
-      const __m256 t2 = _mm256_unpacklo_ps(h[2], h[3]), t3 = _mm256_unpackhi_ps(h[2], h[3]);
-      const __m256 t4 = _mm256_unpacklo_ps(h[4], h[5]), t5 = _mm256_unpackhi_ps(h[4], h[5]);
-      const __m256 t6 = _mm256_unpacklo_ps(h[6], h[7]), t7 = _mm256_unpackhi_ps(h[6], h[7]);
-      const __m256 u0 = _mm256_shuffle_ps(t0, t2, _MM_SHUFFLE(1, 0, 1, 0));
-      const __m256 u1 = _mm256_shuffle_ps(t0, t2, _MM_SHUFFLE(3, 2, 3, 2));
-      const __m256 u2 = _mm256_shuffle_ps(t1, t3, _MM_SHUFFLE(1, 0, 1, 0));
-      const __m256 u3 = _mm256_shuffle_ps(t1, t3, _MM_SHUFFLE(3, 2, 3, 2));
-      const __m256 u4 = _mm256_shuffle_ps(t4, t6, _MM_SHUFFLE(1, 0, 1, 0));
-      const __m256 u5 = _mm256_shuffle_ps(t4, t6, _MM_SHUFFLE(3, 2, 3, 2));
-      const __m256 u6 = _mm256_shuffle_ps(t5, t7, _MM_SHUFFLE(1, 0, 1, 0));
-      const __m256 u7 = _mm256_shuffle_ps(t5, t7, _MM_SHUFFLE(3, 2, 3, 2));
-      float* const* out = row + 8 * upper;
-      _mm256_storeu_ps(out[0], _mm256_permute2f128_ps(u0, u4, 0x20));
-      _mm256_storeu_ps(out[1], _mm256_permute2f128_ps(u1, u5, 0x20));
-      _mm256_storeu_ps(out[2], _mm256_permute2f128_ps(u2, u6, 0x20));
-      _mm256_storeu_ps(out[3], _mm256_permute2f128_ps(u3, u7, 0x20));
-      _mm256_storeu_ps(out[4], _mm256_permute2f128_ps(u0, u4, 0x31));
-      _mm256_storeu_ps(out[5], _mm256_permute2f128_ps(u1, u5, 0x31));
-      _mm256_storeu_ps(out[6], _mm256_permute2f128_ps(u2, u6, 0x31));
-      _mm256_storeu_ps(out[7], _mm256_permute2f128_ps(u3, u7, 0x31));
-    }
+  // Writes lane l of rows[0..7] to dst + rev3(l)·stride: an 8 x 8
+  // transpose.
+  static void StoreRows(const F (&rows)[8], float* dst, std::size_t stride) {
+    const F t0 = _mm256_unpacklo_ps(rows[0], rows[1]), t1 = _mm256_unpackhi_ps(rows[0], rows[1]);
+    const F t2 = _mm256_unpacklo_ps(rows[2], rows[3]), t3 = _mm256_unpackhi_ps(rows[2], rows[3]);
+    const F t4 = _mm256_unpacklo_ps(rows[4], rows[5]), t5 = _mm256_unpackhi_ps(rows[4], rows[5]);
+    const F t6 = _mm256_unpacklo_ps(rows[6], rows[7]), t7 = _mm256_unpackhi_ps(rows[6], rows[7]);
+    const F u0 = _mm256_shuffle_ps(t0, t2, _MM_SHUFFLE(1, 0, 1, 0));
+    const F u1 = _mm256_shuffle_ps(t0, t2, _MM_SHUFFLE(3, 2, 3, 2));
+    const F u2 = _mm256_shuffle_ps(t1, t3, _MM_SHUFFLE(1, 0, 1, 0));
+    const F u3 = _mm256_shuffle_ps(t1, t3, _MM_SHUFFLE(3, 2, 3, 2));
+    const F u4 = _mm256_shuffle_ps(t4, t6, _MM_SHUFFLE(1, 0, 1, 0));
+    const F u5 = _mm256_shuffle_ps(t4, t6, _MM_SHUFFLE(3, 2, 3, 2));
+    const F u6 = _mm256_shuffle_ps(t5, t7, _MM_SHUFFLE(1, 0, 1, 0));
+    const F u7 = _mm256_shuffle_ps(t5, t7, _MM_SHUFFLE(3, 2, 3, 2));
+    _mm256_storeu_ps(dst, _mm256_permute2f128_ps(u0, u4, 0x20));               // lane 0
+    _mm256_storeu_ps(dst + 4 * stride, _mm256_permute2f128_ps(u1, u5, 0x20));  // lane 1
+    _mm256_storeu_ps(dst + 2 * stride, _mm256_permute2f128_ps(u2, u6, 0x20));  // lane 2
+    _mm256_storeu_ps(dst + 6 * stride, _mm256_permute2f128_ps(u3, u7, 0x20));  // lane 3
+    _mm256_storeu_ps(dst + stride, _mm256_permute2f128_ps(u0, u4, 0x31));      // lane 4
+    _mm256_storeu_ps(dst + 5 * stride, _mm256_permute2f128_ps(u1, u5, 0x31));  // lane 5
+    _mm256_storeu_ps(dst + 3 * stride, _mm256_permute2f128_ps(u2, u6, 0x31));  // lane 6
+    _mm256_storeu_ps(dst + 7 * stride, _mm256_permute2f128_ps(u3, u7, 0x31));  // lane 7
   }
 };
 
@@ -109,22 +121,11 @@ using K = Kernel<Avx512>;
 
 }  // namespace
 
-void FirstPassAvx512(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im) {
-  K::FirstPass(t, inRe, inIm, re, im);
-}
-void StageAvx512(float* re, float* im, int n, int half, const double* wr, const double* wi) {
-  K::Stage<false>(re, im, n, half, wr, wi, 1.0f);
-}
-void ScaledStageAvx512(float* re, float* im, int n, int half, const double* wr, const double* wi,
-                       float scale) {
-  K::Stage<true>(re, im, n, half, wr, wi, scale);
+void TransformAvx512(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im,
+                     bool scaled, float scale) noexcept {
+  K::Transform(t, inRe, inIm, re, im, scaled, scale);
 }
 
-void TwoStagesAvx512(const TwoStageArgs& a) {
-  K::TwoStages<false>(a.re, a.im, a.n, a.half, a.w1r, a.w1i, a.w2r, a.w2i, 1.0f);
-}
-void ScaledTwoStagesAvx512(const TwoStageArgs& a, float scale) {
-  K::TwoStages<true>(a.re, a.im, a.n, a.half, a.w1r, a.w1i, a.w2r, a.w2i, scale);
-}
+void MirrorAvx512(float* re, float* im, int n) noexcept { K::Mirror(re, im, n); }
 
 }  // namespace tessaro::fft

@@ -36,8 +36,9 @@ void SmallTransform(const TransformTables& t, const float* inRe, const float* in
   for (int stage = 0; stage < t.Power; ++stage) {
     const int half = 1 << stage;
     for (int j = 0; j < half; ++j) {
-      const auto wr = static_cast<float>(t.TwiddleRe[half - 1 + j]);
-      const auto wi = static_cast<float>(t.TwiddleIm[half - 1 + j]);
+      const std::size_t at = TwiddleIndex(stage, j);
+      const auto wr = static_cast<float>(t.Twiddles[at]);
+      const auto wi = static_cast<float>(t.Twiddles[at + static_cast<std::size_t>(TwiddleBlock(stage))]);
       for (int i = j; i < n; i += 2 * half) {
         const int m = i + half;
         const double r = static_cast<double>(wr) * re[m] - static_cast<double>(wi) * im[m];
@@ -54,10 +55,15 @@ void SmallTransform(const TransformTables& t, const float* inRe, const float* in
   }
 }
 
+bool HasAvx512() {
+  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("fma");
+}
+bool HasAvx2() { return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"); }
+
 InstructionSet Detect() noexcept {
   __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx512f")) return InstructionSet::Avx512;
-  if (__builtin_cpu_supports("avx2")) return InstructionSet::Avx2;
+  if (HasAvx512()) return InstructionSet::Avx512;
+  if (HasAvx2()) return InstructionSet::Avx2;
   return InstructionSet::Sse2;
 }
 
@@ -68,74 +74,28 @@ InstructionSet& Active() noexcept {
 
 void Run(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im, bool scaled,
          float scale) noexcept {
-  const int n = 1 << t.Power;
   if (t.Power < 6) {
     SmallTransform(t, inRe, inIm, re, im);
-    if (scaled)
+    if (scaled) {
+      const int n = 1 << t.Power;
       for (int k = 0; k < n; ++k) re[k] *= scale, im[k] *= scale;
+    }
     return;
   }
-  const InstructionSet isa = Active();
-  switch (isa) {
+  switch (Active()) {
     case InstructionSet::Avx512:
-      (n >= 128 ? FirstPassAvx512 : FirstPassAvx2)(t, inRe, inIm, re, im);
+      TransformAvx512(t, inRe, inIm, re, im, scaled, scale);
       break;
     case InstructionSet::Avx2:
-      FirstPassAvx2(t, inRe, inIm, re, im);
+      TransformAvx2(t, inRe, inIm, re, im, scaled, scale);
       break;
     case InstructionSet::Sse2:
-      FirstPassSse2(t, inRe, inIm, re, im);
+      TransformSse2(t, inRe, inIm, re, im, scaled, scale);
       break;
-  }
-  // The remaining stages two at a time, the last one alone when their
-  // number is odd; the widest vectors that the half-span fills.
-  for (int stage = 3; stage < t.Power;) {
-    const int half = 1 << stage;
-    const double* wr = t.TwiddleRe + (half - 1);
-    const double* wi = t.TwiddleIm + (half - 1);
-    const InstructionSet use = isa == InstructionSet::Avx512 && half < 16 ? InstructionSet::Avx2 : isa;
-    if (stage + 1 < t.Power) {
-      const TwoStageArgs a{re, im, n, half, wr, wi, wr + half, wi + half};
-      const bool last = scaled && stage + 2 == t.Power;
-      switch (use) {
-        case InstructionSet::Avx512:
-          last ? ScaledTwoStagesAvx512(a, scale) : TwoStagesAvx512(a);
-          break;
-        case InstructionSet::Avx2:
-          last ? ScaledTwoStagesAvx2(a, scale) : TwoStagesAvx2(a);
-          break;
-        case InstructionSet::Sse2:
-          last ? ScaledTwoStagesSse2(a, scale) : TwoStagesSse2(a);
-          break;
-      }
-      stage += 2;
-    } else {
-      switch (use) {
-        case InstructionSet::Avx512:
-          scaled ? ScaledStageAvx512(re, im, n, half, wr, wi, scale) : StageAvx512(re, im, n, half, wr, wi);
-          break;
-        case InstructionSet::Avx2:
-          scaled ? ScaledStageAvx2(re, im, n, half, wr, wi, scale) : StageAvx2(re, im, n, half, wr, wi);
-          break;
-        case InstructionSet::Sse2:
-          scaled ? ScaledStageSse2(re, im, n, half, wr, wi, scale) : StageSse2(re, im, n, half, wr, wi);
-          break;
-      }
-      stage += 1;
-    }
   }
 }
 
 }  // namespace
-
-void ExactTwiddleProducts(const double* wr, const double* wi, int step, const float* yr, const float* yi,
-                          float* tr, float* ti, int count) {
-  for (int k = 0; k < count; ++k) {
-    const auto r = static_cast<float>(wr[k * step]), i = static_cast<float>(wi[k * step]);
-    tr[k] = ExtendedDifference(r, yr[k], i, yi[k]);
-    ti[k] = ExtendedSum(r, yi[k], i, yr[k]);
-  }
-}
 
 void BuildBitReverseTable(std::span<std::int32_t> table) {
   const auto n = static_cast<std::int32_t>(table.size());
@@ -153,16 +113,17 @@ void BuildBitReverseTable(std::span<std::int32_t> table) {
 }
 
 void BuildTwiddles(std::span<const float> cosTable, std::span<const float> sinTable, float sign,
-                   std::span<double> re, std::span<double> im) {
+                   std::span<double> table) {
   for (std::size_t stage = 0; stage < cosTable.size(); ++stage) {
-    const std::size_t half = std::size_t{1} << stage;
+    const int t = static_cast<int>(stage);
+    const auto block = static_cast<std::size_t>(TwiddleBlock(t));
     const float c = cosTable[stage];
     const float d = sign * sinTable[stage];
     float wr = 1.0f;
     float wi = 0.0f;
-    for (std::size_t j = 0; j < half; ++j) {
-      re[half - 1 + j] = wr;
-      im[half - 1 + j] = wi;
+    for (int j = 0; j < 1 << t; ++j) {
+      table[TwiddleIndex(t, j)] = wr;
+      table[TwiddleIndex(t, j) + block] = wi;
       const float nextR = ExtendedDifference(wr, c, wi, d);
       const float nextI = ExtendedSum(wi, c, wr, d);
       wr = nextR;
@@ -179,6 +140,20 @@ void Transform(const TransformTables& tables, const float* inRe, const float* in
 void TransformScaled(const TransformTables& tables, const float* inRe, const float* inIm, float* outRe,
                      float* outIm, float scale) noexcept {
   Run(tables, inRe, inIm, outRe, outIm, true, scale);
+}
+
+void Mirror(float* re, float* im, int n) noexcept {
+  switch (Active()) {
+    case InstructionSet::Avx512:
+      MirrorAvx512(re, im, n);
+      break;
+    case InstructionSet::Avx2:
+      MirrorAvx2(re, im, n);
+      break;
+    case InstructionSet::Sse2:
+      MirrorSse2(re, im, n);
+      break;
+  }
 }
 
 InstructionSet SupportedInstructionSet() noexcept {

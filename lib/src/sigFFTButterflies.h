@@ -4,6 +4,7 @@
 // Transform on its own arrays.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -13,19 +14,30 @@ namespace tessaro::fft {
 // permutation (swap i and j whenever j > i).
 void BuildBitReverseTable(std::span<std::int32_t> table);
 
-// The twiddles of every stage t = 0..power-1, H = 2^t of them at offset
-// H - 1 (so table size 2^power - 1): starting from (1, 0), each one the
-// previous times the step (cosTable[t], sign * sinTable[t]), both parts from
-// the old values, each rounded to float from its extended value. The floats
-// are stored as doubles, the form in which the butterflies use them.
+// The twiddles of every stage t = 0..power-1 in one table of 2^(power+1)
+// doubles: starting from (1, 0), each one the previous times the step
+// (cosTable[t], sign * sinTable[t]), both parts from the old values, each
+// rounded to float from its extended value; the floats are stored as
+// doubles, the form in which the butterflies use them. Stage t (H = 2^t
+// twiddles) fills entries 2H .. 4H - 1 in blocks of min(H, 8) twiddles, the
+// real parts of a block followed by its imaginary parts, so that a vector of
+// up to eight consecutive twiddles reads both parts from one stream (and,
+// in a table on a 64-byte boundary, from whole cache lines).
 void BuildTwiddles(std::span<const float> cosTable, std::span<const float> sinTable, float sign,
-                   std::span<double> re, std::span<double> im);
+                   std::span<double> table);
+
+// Where twiddle j of a stage is: its real part at TwiddleIndex, its
+// imaginary part TwiddleBlock entries later.
+constexpr int TwiddleBlock(int stage) { return stage < 3 ? 1 << stage : 8; }
+constexpr std::size_t TwiddleIndex(int stage, int j) {
+  const int block = TwiddleBlock(stage);
+  return static_cast<std::size_t>(2 * (1 << stage) + (j / block) * 2 * block + j % block);
+}
 
 struct TransformTables {
   int Power = 0;
   const std::int32_t* BitReverse = nullptr;  // 2^Power entries
-  const double* TwiddleRe = nullptr;         // 2^Power - 1 entries, as BuildTwiddles
-  const double* TwiddleIm = nullptr;
+  const double* Twiddles = nullptr;          // 2^(Power+1) entries, as BuildTwiddles
 };
 
 // out = the bit-reversed gather of in followed by the radix-2 stages in
@@ -40,9 +52,13 @@ void Transform(const TransformTables& tables, const float* inRe, const float* in
 void TransformScaled(const TransformTables& tables, const float* inRe, const float* inIm, float* outRe,
                      float* outIm, float scale) noexcept;
 
-// The instruction sets of the butterflies. The transform uses the widest one
-// that the processor has, or a narrower one chosen with LimitInstructionSet
-// (the results are the same; the tests run every set this way).
+// In[n-k] := conj(In[k]) for k = 1 .. n/2 - 1 (n >= 4, a power of two).
+void Mirror(float* re, float* im, int n) noexcept;
+
+// The instruction sets of the butterflies: SSE2; AVX2 with FMA; AVX-512F
+// with AVX-512DQ and FMA. The transform uses the widest one that the
+// processor has, or a narrower one chosen with LimitInstructionSet (the
+// results are the same; the tests run every set this way).
 enum class InstructionSet { Sse2, Avx2, Avx512 };
 InstructionSet SupportedInstructionSet() noexcept;
 InstructionSet ActiveInstructionSet() noexcept;

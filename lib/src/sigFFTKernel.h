@@ -1,258 +1,281 @@
-// The vector butterflies of the FFT, written once over a traits class S that
+// The vector passes of the FFT, written once over a traits class S that
 // wraps one instruction set (sigFFTSse2.cpp, sigFFTAvx2.cpp,
 // sigFFTAvx512.cpp, each compiled for its own set). Internal.
 //
 // Exactness. A butterfly needs tr = wr·y - wi·z and ti = wr·z + wi·y as the
 // float nearest to the extended value of the sum of the exact products. The
-// product of two floats is exact in double, so the double sum s is the exact
-// sum x rounded to 53 bits, while the extended one is x rounded to 64 bits.
-// Rounding is monotonic and every float midpoint is a double, so float(s) =
-// float(x rounded to 64 bits) whenever s is not itself a float midpoint:
-// both then lie strictly on the same side of every midpoint as x. So the
-// fast path checks every s: a midpoint (bit 28 of the fraction set, bits
-// 0..27 clear) or a nonzero value below the normal float range (where the
-// midpoints sit at other bit positions) is redone in extended precision,
-// unless the two-sum error shows that the double sum was exact. The sums of
-// two floats round the same from any precision of at least 2·24 + 2 bits,
-// so they are done in float directly, and so are the products with the
-// twiddle (1, 0) as y - 0·z, which is exact and keeps the signed zeros and
-// the NaN of 0·inf that the extended evaluation gives.
+// product of two floats is exact in double, so wr·y - (wi·z) with one
+// rounding (a fused multiply-subtract, or a product and a difference) is the
+// exact value x rounded to 53 bits, s; the extended one is x rounded to 64
+// bits. Rounding is monotonic and every float midpoint is a double, so
+// float(s) = float(x rounded to 64 bits) whenever s is not itself a float
+// midpoint: both then lie strictly on the same side of every midpoint as x.
+// A midpoint in the normal range has bit 28 of the fraction set and bits
+// 0..27 clear; below 2^-126 the midpoints are the odd multiples of 2^-150,
+// so there every nonzero value counts as suspect (a nonzero |s| below
+// 2^-150 rounds to a zero of its sign either way, but is rare enough not to
+// be worth a finer test).
 //
-// S provides, for float vectors F of kWidth lanes and double vectors D of
-// half as many: Load, LoadD, Store, Set1, Set1D, Add, Sub, Mul (F and D),
-// Neg (D), Widen (F to two D), Narrow (two D to F), lane masks of two D with
-// HardMask, NonZero, And, Or, Any, and ScatterRows8 for the first pass.
+// Each vector of results passes a cheap test that catches every suspect
+// lane (and some more: a zero in either part, say); only when it fires are
+// the suspects found exactly, and of those the ones whose double sum was
+// inexact (two-sum error nonzero) are redone in extended precision. The
+// sums of two floats round the same from any precision of at least
+// 2·24 + 2 bits, so they are done in float directly, and so are the products
+// with the twiddle (1, 0) in the first pass as y - 0·z, which is exact and
+// keeps the signed zeros and the NaN of 0·inf that the extended evaluation
+// gives.
+//
+// S provides, for a float vector F and a double vector D of the same kLanes
+// lanes: Load, Store, Set1, Add, Sub, Mul, Neg, Reverse (F); LoadD, StoreD,
+// Set1D, Add, Sub, Mul, Neg, MulAdd (a·b + c), MulSub (a·b - c), each with
+// one rounding (D); Widen (F to D), Narrow (D to F); UnitProducts (y - 0·z,
+// z + 0·y); MaybeHard (the cheap test of two result vectors), HardLanes and
+// NonZeroLanes (bit l set for lane l); StoreRows for the first pass.
 #pragma once
 
-#include <cstdint>
+#include <cstddef>
 #include <cstring>
 
 #include "sigFFTButterflies.h"
+#include "tessaro/sigTypes.h"
 
 namespace tessaro::fft {
 
-// tr, ti of `count` butterflies evaluated in extended precision
-// (sigFFTButterflies.cpp). The twiddles are wr[k·step], wi[k·step].
-void ExactTwiddleProducts(const double* wr, const double* wi, int step, const float* yr, const float* yi,
-                          float* tr, float* ti, int count);
-
-// The entry points of each instruction set. FirstPass: the bit-reversed
-// gather with stages 0, 1 and 2 (N >= 64 for SSE2 and AVX2, N >= 128 for
-// AVX-512). Stage: one radix-2 stage of half-span `half` (a multiple of the
-// width) with its twiddles; the scaled form multiplies its results by
-// `scale`.
-void FirstPassSse2(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im);
-void StageSse2(float* re, float* im, int n, int half, const double* wr, const double* wi);
-void ScaledStageSse2(float* re, float* im, int n, int half, const double* wr, const double* wi, float scale);
-void FirstPassAvx2(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im);
-void StageAvx2(float* re, float* im, int n, int half, const double* wr, const double* wi);
-void ScaledStageAvx2(float* re, float* im, int n, int half, const double* wr, const double* wi, float scale);
-void FirstPassAvx512(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im);
-void StageAvx512(float* re, float* im, int n, int half, const double* wr, const double* wi);
-void ScaledStageAvx512(float* re, float* im, int n, int half, const double* wr, const double* wi,
-                       float scale);
-
-// Two stages in one pass: stage t with twiddles w1 (H of them) and stage t+1
-// with w2 (2H of them); Scaled multiplies the results by `scale`.
-struct TwoStageArgs {
-  float* re;
-  float* im;
-  int n;
-  int half;
-  const double* w1r;
-  const double* w1i;
-  const double* w2r;
-  const double* w2i;
-};
-void TwoStagesSse2(const TwoStageArgs& a);
-void ScaledTwoStagesSse2(const TwoStageArgs& a, float scale);
-void TwoStagesAvx2(const TwoStageArgs& a);
-void ScaledTwoStagesAvx2(const TwoStageArgs& a, float scale);
-void TwoStagesAvx512(const TwoStageArgs& a);
-void ScaledTwoStagesAvx512(const TwoStageArgs& a, float scale);
+// The entry points of each instruction set: the whole transform of
+// 64 points or more (with `scale`, the results multiplied by it) and the
+// conjugate mirror of Inverse.
+void TransformSse2(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im,
+                   bool scaled, float scale) noexcept;
+void MirrorSse2(float* re, float* im, int n) noexcept;
+void TransformAvx2(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im,
+                   bool scaled, float scale) noexcept;
+void MirrorAvx2(float* re, float* im, int n) noexcept;
+void TransformAvx512(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im,
+                     bool scaled, float scale) noexcept;
+void MirrorAvx512(float* re, float* im, int n) noexcept;
 
 template <class S>
 struct Kernel {
   using F = typename S::F;
   using D = typename S::D;
-  static constexpr int W = S::kWidth;
+  static constexpr int L = S::kLanes;
+  // Up to this size the first pass writes its rows straight to the output.
+  static constexpr int kDirectRows = 4096;
 
-  // A twiddle for every lane (float values held as doubles).
+  // A twiddle per lane, float values held as doubles.
   struct Twiddle {
-    D reLo, reHi, imLo, imHi;
-    const double* re;  // the lanes' values for the exact path: re[l·step]
-    const double* im;
-    int step;
+    D re, im;
   };
 
-  static Twiddle Loaded(const double* re, const double* im) {
-    return {S::LoadD(re), S::LoadD(re + W / 2), S::LoadD(im), S::LoadD(im + W / 2), re, im, 1};
-  }
+  // Twiddles j .. j + L - 1 of a stage of eight or more from the stage's
+  // part of the table (j a multiple of L): the real parts at 2j - j mod 8,
+  // the imaginary parts eight entries later.
+  static constexpr int Offset(int j) { return 2 * j - (j & 7); }
+  [[gnu::always_inline]] static Twiddle At(const double* p) { return {S::LoadD(p), S::LoadD(p + 8)}; }
+  [[gnu::always_inline]] static Twiddle Same(double re, double im) { return {S::Set1D(re), S::Set1D(im)}; }
 
-  // The same twiddle in every lane.
-  static Twiddle Broadcast(const double* re, const double* im) {
-    return {S::Set1D(*re), S::Set1D(*re), S::Set1D(*im), S::Set1D(*im), re, im, 0};
-  }
+  struct Pair {
+    F re, im;
+  };
 
-  // err with s + err = a + b exactly, for s = a + b rounded (two-sum).
-  static D SumError(D a, D b, D s) {
-    const D bv = S::Sub(s, a);
-    const D av = S::Sub(s, bv);
-    return S::Add(S::Sub(a, av), S::Sub(b, bv));
-  }
-
-  // (tr, ti) = (wr·yr - wi·yi, wr·yi + wi·yr) for every lane.
+  // (tr, ti) = (wr·yr - wi·yi, wr·yi + wi·yr), each the float of its
+  // extended value.
   static void Products(const Twiddle& w, F yr, F yi, F& tr, F& ti) {
-    D yrLo, yrHi, yiLo, yiHi;
-    S::Widen(yr, yrLo, yrHi);
-    S::Widen(yi, yiLo, yiHi);
-    const D aLo = S::Mul(w.reLo, yrLo), aHi = S::Mul(w.reHi, yrHi);  // wr·yr
-    const D bLo = S::Mul(w.imLo, yiLo), bHi = S::Mul(w.imHi, yiHi);  // wi·yi
-    const D cLo = S::Mul(w.reLo, yiLo), cHi = S::Mul(w.reHi, yiHi);  // wr·yi
-    const D dLo = S::Mul(w.imLo, yrLo), dHi = S::Mul(w.imHi, yrHi);  // wi·yr
-    const D rLo = S::Sub(aLo, bLo), rHi = S::Sub(aHi, bHi);
-    const D iLo = S::Add(cLo, dLo), iHi = S::Add(cHi, dHi);
-    tr = S::Narrow(rLo, rHi);
-    ti = S::Narrow(iLo, iHi);
-    const auto hardR = S::HardMask(rLo, rHi);
-    const auto hardI = S::HardMask(iLo, iHi);
-    if (S::Any(S::Or(hardR, hardI))) [[unlikely]] {
-      const auto inexactR = S::NonZero(SumError(aLo, S::Neg(bLo), rLo), SumError(aHi, S::Neg(bHi), rHi));
-      const auto inexactI = S::NonZero(SumError(cLo, dLo, iLo), SumError(cHi, dHi, iHi));
-      if (S::Any(S::Or(S::And(hardR, inexactR), S::And(hardI, inexactI)))) {
-        alignas(64) float r[W], i[W], vr[W], vi[W];
-        S::Store(vr, yr);
-        S::Store(vi, yi);
-        ExactTwiddleProducts(w.re, w.im, w.step, vr, vi, r, i, W);
-        tr = S::Load(r);
-        ti = S::Load(i);
-      }
+    const D a = S::Widen(yr), b = S::Widen(yi);
+    const D r = S::MulSub(w.re, a, S::Mul(w.im, b));
+    const D i = S::MulAdd(w.re, b, S::Mul(w.im, a));
+    tr = S::Narrow(r);
+    ti = S::Narrow(i);
+    if (S::MaybeHard(r, i)) [[unlikely]] {
+      // Everything by value, so that the common path keeps its registers.
+      const Pair fixed = Resolve(w.re, w.im, yr, yi, tr, ti);
+      tr = fixed.re, ti = fixed.im;
     }
   }
 
-  // x, y := x + t, x - t with t = w·y.
-  static void Butterfly(const Twiddle& w, F& xr, F& xi, F& yr, F& yi) {
+  // err with s + err = x + y exactly, for s = x + y rounded (two-sum).
+  static D SumError(D x, D y, D s) {
+    const D yv = S::Sub(s, x);
+    const D xv = S::Sub(s, yv);
+    return S::Add(S::Sub(x, xv), S::Sub(y, yv));
+  }
+
+  // The lanes whose double result may round differently from the extended
+  // one are redone in extended precision.
+  [[gnu::noinline, gnu::cold]] static Pair Resolve(D wr, D wi, F yr, F yi, F tr, F ti) {
+    const D a = S::Widen(yr), b = S::Widen(yi);
+    const D p = S::Mul(wr, a), q = S::Mul(wi, b);  // tr from p - q
+    const D u = S::Mul(wr, b), v = S::Mul(wi, a);  // ti from u + v
+    const D r = S::Sub(p, q), i = S::Add(u, v);
+    const unsigned hard = (S::HardLanes(r) & S::NonZeroLanes(SumError(p, S::Neg(q), r))) |
+                          (S::HardLanes(i) & S::NonZeroLanes(SumError(u, v, i)));
+    if (hard == 0) return {tr, ti};
+    alignas(64) double wrs[L], wis[L], ys[L], zs[L];
+    alignas(64) float outR[L], outI[L];
+    S::StoreD(wrs, wr), S::StoreD(wis, wi), S::StoreD(ys, a), S::StoreD(zs, b);
+    S::Store(outR, tr), S::Store(outI, ti);
+    for (int l = 0; l < L; ++l)
+      if (hard & (1u << l)) {
+        const Extended x = wrs[l], y = wis[l];
+        outR[l] = static_cast<float>(x * ys[l] - y * zs[l]);
+        outI[l] = static_cast<float>(x * zs[l] + y * ys[l]);
+      }
+    return {S::Load(outR), S::Load(outI)};
+  }
+
+  // The same without the branch: the suspects of both results are noted in
+  // f, which the caller tests once for a whole block of butterflies.
+  [[gnu::always_inline]] static void NotedProducts(const Twiddle& w, F yr, F yi, F& tr, F& ti, typename S::Flags& f) {
+    const D a = S::Widen(yr), b = S::Widen(yi);
+    const D r = S::MulSub(w.re, a, S::Mul(w.im, b));
+    const D i = S::MulAdd(w.re, b, S::Mul(w.im, a));
+    tr = S::Narrow(r);
+    ti = S::Narrow(i);
+    S::Note(f, r, i);
+  }
+
+  // x, y := x + t, x - t with t = w·y: exactly (Exact), or with the
+  // suspects noted in f.
+  template <bool Exact>
+  [[gnu::always_inline]] static void Butterfly(const Twiddle& w, F& xr, F& xi, F& yr, F& yi, typename S::Flags& f) {
     F tr, ti;
-    Products(w, yr, yi, tr, ti);
+    if constexpr (Exact)
+      Products(w, yr, yi, tr, ti);
+    else
+      NotedProducts(w, yr, yi, tr, ti, f);
     yr = S::Sub(xr, tr), yi = S::Sub(xi, ti);
     xr = S::Add(xr, tr), xi = S::Add(xi, ti);
   }
 
-  // The same with the twiddle (1, 0): t = (yr - 0·yi, yi + 0·yr).
-  static void UnitButterfly(F& xr, F& xi, F& yr, F& yi) {
-    const F zero = S::Set1(0.0f);
-    const F tr = S::Sub(yr, S::Mul(zero, yi));
-    const F ti = S::Add(yi, S::Mul(zero, yr));
+  // The same with the twiddle (1, 0).
+  [[gnu::always_inline]] static void UnitButterfly(F& xr, F& xi, F& yr, F& yi) {
+    F tr, ti;
+    S::UnitProducts(yr, yi, tr, ti);
     yr = S::Sub(xr, tr), yi = S::Sub(xi, ti);
     xr = S::Add(xr, tr), xi = S::Add(xi, ti);
   }
 
-  template <bool Scaled>
-  static void Stage(float* re, float* im, int n, int half, const double* wr, const double* wi, float scale) {
-    const F s = S::Set1(scale);
-    for (int b = 0; b < n; b += 2 * half) {
-      float* xr = re + b;
-      float* xi = im + b;
-      float* yr = xr + half;
-      float* yi = xi + half;
-      for (int j = 0; j < half; j += W) {
-        F ur = S::Load(xr + j), ui = S::Load(xi + j), vr = S::Load(yr + j), vi = S::Load(yi + j);
-        Butterfly(Loaded(wr + j, wi + j), ur, ui, vr, vi);
-        if constexpr (Scaled) {
-          ur = S::Mul(ur, s), ui = S::Mul(ui, s), vr = S::Mul(vr, s), vi = S::Mul(vi, s);
-        }
-        S::Store(xr + j, ur), S::Store(xi + j, ui), S::Store(yr + j, vr), S::Store(yi + j, vi);
-      }
+  // Each block below is computed first with the suspects noted; when there
+  // are any, nothing is stored and the block is computed again exactly from
+  // its inputs, which are still in place.
+
+  // Butterflies j .. j + L - 1 of a stage of half-span H in the block at
+  // (xr, xi), with their twiddles at w.
+  template <bool Exact, bool Scaled>
+  [[gnu::always_inline]] static bool OneBlock(float* xr, float* xi, std::size_t half, const double* w,
+                                              float scale) {
+    typename S::Flags f = S::Clear();
+    F ur = S::Load(xr), ui = S::Load(xi), vr = S::Load(xr + half), vi = S::Load(xi + half);
+    Butterfly<Exact>(At(w), ur, ui, vr, vi, f);
+    if constexpr (!Exact)
+      if (S::Any(f)) return false;
+    if constexpr (Scaled) {
+      const F s = S::Set1(scale);
+      ur = S::Mul(ur, s), ui = S::Mul(ui, s), vr = S::Mul(vr, s), vi = S::Mul(vi, s);
     }
+    S::Store(xr, ur), S::Store(xi, ui), S::Store(xr + half, vr), S::Store(xi + half, vi);
+    return true;
+  }
+  template <bool Scaled>
+  [[gnu::noinline, gnu::cold]] static void ExactOneBlock(float* xr, float* xi, std::size_t half, const double* w,
+                                                         float scale) {
+    OneBlock<true, Scaled>(xr, xi, half, w, scale);
   }
 
-  // Stages t and t+1 in one pass (H = 2^t): each block of 4H is two blocks
-  // of stage t, (0, 1) and (2, 3) with twiddle j of stage t, then (0, 2)
-  // and (1, 3) with twiddles j and j + H of stage t+1.
+  // One stage of half-span H = `half` (a multiple of L).
   template <bool Scaled>
-  static void TwoStages(float* re, float* im, int n, int half, const double* w1r, const double* w1i,
-                        const double* w2r, const double* w2i, float scale) {
-    const F s = S::Set1(scale);
-    for (int b = 0; b < n; b += 4 * half) {
-      float* pr = re + b;
-      float* pi = im + b;
-      for (int j = 0; j < half; j += W) {
-        F r0 = S::Load(pr + j), i0 = S::Load(pi + j);
-        F r1 = S::Load(pr + half + j), i1 = S::Load(pi + half + j);
-        F r2 = S::Load(pr + 2 * half + j), i2 = S::Load(pi + 2 * half + j);
-        F r3 = S::Load(pr + 3 * half + j), i3 = S::Load(pi + 3 * half + j);
-        const Twiddle w1 = Loaded(w1r + j, w1i + j);
-        Butterfly(w1, r0, i0, r1, i1);
-        Butterfly(w1, r2, i2, r3, i3);
-        Butterfly(Loaded(w2r + j, w2i + j), r0, i0, r2, i2);
-        Butterfly(Loaded(w2r + half + j, w2i + half + j), r1, i1, r3, i3);
-        if constexpr (Scaled) {
-          r0 = S::Mul(r0, s), i0 = S::Mul(i0, s), r1 = S::Mul(r1, s), i1 = S::Mul(i1, s);
-          r2 = S::Mul(r2, s), i2 = S::Mul(i2, s), r3 = S::Mul(r3, s), i3 = S::Mul(i3, s);
-        }
-        S::Store(pr + j, r0), S::Store(pi + j, i0), S::Store(pr + half + j, r1), S::Store(pi + half + j, i1);
-        S::Store(pr + 2 * half + j, r2), S::Store(pi + 2 * half + j, i2);
-        S::Store(pr + 3 * half + j, r3), S::Store(pi + 3 * half + j, i3);
-      }
-    }
+  [[gnu::noinline]] static void OneStage(float* re, float* im, int n, int half, const double* tw, float scale) {
+    const auto h = static_cast<std::size_t>(half);
+    const double* stage = tw + 2 * h;
+    for (int b = 0; b < n; b += 2 * half)
+      for (int j = 0; j < half; j += L)
+        if (!OneBlock<false, Scaled>(re + b + j, im + b + j, h, stage + Offset(j), scale)) [[unlikely]]
+          ExactOneBlock<Scaled>(re + b + j, im + b + j, h, stage + Offset(j), scale);
   }
 
-  // Output group m (positions 8m .. 8m+7) gathers in[q + rev3(b)·N/8] for
-  // b = 0..7 with q = rev(m) in P - 3 bits, so W groups read W consecutive
-  // inputs from each of eight streams. Stages 0..2 run inside the groups,
-  // one group per lane; the rows are then transposed into place.
-  static void FirstPass(const TransformTables& t, const float* inRe, const float* inIm, float* re,
-                        float* im) {
-    const int n = 1 << t.Power;
-    // Stage 1 j = 1 and stage 2 j = 1..3.
-    const Twiddle w[4] = {
-        Broadcast(t.TwiddleRe + 2, t.TwiddleIm + 2), Broadcast(t.TwiddleRe + 4, t.TwiddleIm + 4),
-        Broadcast(t.TwiddleRe + 5, t.TwiddleIm + 5), Broadcast(t.TwiddleRe + 6, t.TwiddleIm + 6)};
-    // For q a multiple of W, rev(q + l) = rev(q) + rev(l): one look-up per
-    // W groups and a fixed offset per lane.
-    int laneOffset[W];
-    for (int l = 0; l < W; ++l) laneOffset[l] = t.BitReverse[8 * l];
-    // q and q + N/16 fill the two halves of 16 consecutive outputs (their
-    // reversals differ in the lowest bit only). Their rows are put together
-    // in a small buffer and written as whole 64-byte runs: written apart,
-    // the rows of large sizes (all in the same cache set) evict each other
-    // before their second half arrives.
-    const int sixteenth = n / 16;
-    if (sixteenth < W) {
-      for (int q = 0; q < n / 8; q += W) {
-        float* rowRe[W];
-        float* rowIm[W];
-        const int base = t.BitReverse[8 * q];  // rev(q) in P - 3 bits
-        for (int l = 0; l < W; ++l)
-          rowRe[l] = re + 8 * (base + laneOffset[l]), rowIm[l] = im + 8 * (base + laneOffset[l]);
-        Groups(t, w, q, inRe, inIm, rowRe, rowIm);
-      }
+  // Stages t and t+1 on lanes j .. j + L - 1 of a block of 4H (H = 2^t),
+  // for two such quads at once, the second Apart elements after the first
+  // with its twiddles WApart entries after the first's (independent work
+  // side by side): two butterflies of stage t, (0, 1) and (2, 3) with
+  // twiddle j (at w1), then (0, 2) and (1, 3) with twiddles j (at w2) and
+  // j + H (at w3) of stage t+1.
+  template <bool Exact, bool Scaled, int Apart, int WApart>
+  [[gnu::always_inline]] static bool FourBlock(float* pr, float* pi, std::size_t half, const double* w1,
+                                               const double* w2, const double* w3, float scale) {
+    typename S::Flags f = S::Clear();
+    F ar0 = S::Load(pr), ai0 = S::Load(pi), ar1 = S::Load(pr + half), ai1 = S::Load(pi + half);
+    Butterfly<Exact>(At(w1), ar0, ai0, ar1, ai1, f);
+    F br0 = S::Load(pr + Apart), bi0 = S::Load(pi + Apart);
+    F br1 = S::Load(pr + Apart + half), bi1 = S::Load(pi + Apart + half);
+    Butterfly<Exact>(At(w1 + WApart), br0, bi0, br1, bi1, f);
+    F ar2 = S::Load(pr + 2 * half), ai2 = S::Load(pi + 2 * half);
+    F ar3 = S::Load(pr + 3 * half), ai3 = S::Load(pi + 3 * half);
+    Butterfly<Exact>(At(w1), ar2, ai2, ar3, ai3, f);
+    F br2 = S::Load(pr + Apart + 2 * half), bi2 = S::Load(pi + Apart + 2 * half);
+    F br3 = S::Load(pr + Apart + 3 * half), bi3 = S::Load(pi + Apart + 3 * half);
+    Butterfly<Exact>(At(w1 + WApart), br2, bi2, br3, bi3, f);
+    Butterfly<Exact>(At(w2), ar0, ai0, ar2, ai2, f);
+    Butterfly<Exact>(At(w2 + WApart), br0, bi0, br2, bi2, f);
+    Butterfly<Exact>(At(w3), ar1, ai1, ar3, ai3, f);
+    Butterfly<Exact>(At(w3 + WApart), br1, bi1, br3, bi3, f);
+    if constexpr (!Exact)
+      if (S::Any(f)) return false;
+    if constexpr (Scaled) {
+      const F s = S::Set1(scale);
+      ar0 = S::Mul(ar0, s), ai0 = S::Mul(ai0, s), ar1 = S::Mul(ar1, s), ai1 = S::Mul(ai1, s);
+      ar2 = S::Mul(ar2, s), ai2 = S::Mul(ai2, s), ar3 = S::Mul(ar3, s), ai3 = S::Mul(ai3, s);
+      br0 = S::Mul(br0, s), bi0 = S::Mul(bi0, s), br1 = S::Mul(br1, s), bi1 = S::Mul(bi1, s);
+      br2 = S::Mul(br2, s), bi2 = S::Mul(bi2, s), br3 = S::Mul(br3, s), bi3 = S::Mul(bi3, s);
+    }
+    S::Store(pr, ar0), S::Store(pi, ai0), S::Store(pr + half, ar1), S::Store(pi + half, ai1);
+    S::Store(pr + 2 * half, ar2), S::Store(pi + 2 * half, ai2);
+    S::Store(pr + 3 * half, ar3), S::Store(pi + 3 * half, ai3);
+    S::Store(pr + Apart, br0), S::Store(pi + Apart, bi0);
+    S::Store(pr + Apart + half, br1), S::Store(pi + Apart + half, bi1);
+    S::Store(pr + Apart + 2 * half, br2), S::Store(pi + Apart + 2 * half, bi2);
+    S::Store(pr + Apart + 3 * half, br3), S::Store(pi + Apart + 3 * half, bi3);
+    return true;
+  }
+  template <bool Scaled, int Apart, int WApart>
+  [[gnu::noinline, gnu::cold]] static void ExactFourBlock(float* pr, float* pi, std::size_t half, const double* w1,
+                                                          const double* w2, const double* w3, float scale) {
+    FourBlock<true, Scaled, Apart, WApart>(pr, pi, half, w1, w2, w3, scale);
+  }
+
+  // Stages t and t+1 in one pass (H = 2^t, a multiple of L; N >= 8H). Two
+  // quads at a time: j and j + L of a block, or when H = L the same j of
+  // two blocks.
+  template <bool Scaled>
+  [[gnu::noinline]] static void TwoStages(float* re, float* im, int n, int half, const double* tw, float scale) {
+    const auto h = static_cast<std::size_t>(half);
+    const double* w1 = tw + 2 * h;
+    const double* w2 = tw + 4 * h;
+    const double* w3 = w2 + 2 * h;
+    if (half == L) {
+      for (int b = 0; b < n; b += 8 * L)
+        if (!FourBlock<false, Scaled, 4 * L, 0>(re + b, im + b, h, w1, w2, w3, scale)) [[unlikely]]
+          ExactFourBlock<Scaled, 4 * L, 0>(re + b, im + b, h, w1, w2, w3, scale);
       return;
     }
-    alignas(64) float bufRe[W][16], bufIm[W][16];
-    float* lowRe[W];
-    float* lowIm[W];
-    float* highRe[W];
-    float* highIm[W];
-    for (int l = 0; l < W; ++l)
-      lowRe[l] = bufRe[l], lowIm[l] = bufIm[l], highRe[l] = bufRe[l] + 8, highIm[l] = bufIm[l] + 8;
-    for (int q = 0; q < sixteenth; q += W) {
-      Groups(t, w, q, inRe, inIm, lowRe, lowIm);
-      Groups(t, w, q + sixteenth, inRe, inIm, highRe, highIm);
-      const int base = t.BitReverse[8 * q];
-      for (int l = 0; l < W; ++l) {
-        const int m = base + laneOffset[l];
-        std::memcpy(re + 8 * m, bufRe[l], sizeof bufRe[l]);
-        std::memcpy(im + 8 * m, bufIm[l], sizeof bufIm[l]);
+    constexpr int kWApart = Offset(L);  // from a multiple of 2L to the next L
+    for (int b = 0; b < n; b += 4 * half)
+      for (int j = 0; j < half; j += 2 * L) {
+        const int at = Offset(j);
+        if (!FourBlock<false, Scaled, L, kWApart>(re + b + j, im + b + j, h, w1 + at, w2 + at, w3 + at, scale))
+            [[unlikely]]
+          ExactFourBlock<Scaled, L, kWApart>(re + b + j, im + b + j, h, w1 + at, w2 + at, w3 + at, scale);
       }
-    }
   }
 
-  // The W groups whose first input is q .. q + W - 1, written to rows.
-  static void Groups(const TransformTables& t, const Twiddle (&w)[4], int q, const float* inRe,
-                     const float* inIm, float* const (&rowRe)[W], float* const (&rowIm)[W]) {
-    const int eighth = (1 << t.Power) / 8;
+  // The L groups whose first input is q .. q + L - 1: stages 0..2 inside
+  // each group of eight, one group per lane, then lane l written to the eight
+  // floats at dst + rev(l)·stride (rev reversing the bits of a lane number).
+  template <bool Exact>
+  [[gnu::always_inline]] static bool Groups(int eighth, const Twiddle (&w)[4], int q, const float* inRe,
+                                            const float* inIm, float* dstRe, float* dstIm, std::size_t stride) {
     constexpr int kStream[8] = {0, 4, 2, 6, 1, 5, 3, 7};  // rev3(b)
+    typename S::Flags f = S::Clear();
     F ar[8], ai[8];
     for (int b = 0; b < 8; ++b) {
       ar[b] = S::Load(inRe + q + kStream[b] * eighth);
@@ -261,14 +284,105 @@ struct Kernel {
     for (int b = 0; b < 8; b += 2) UnitButterfly(ar[b], ai[b], ar[b + 1], ai[b + 1]);
     UnitButterfly(ar[0], ai[0], ar[2], ai[2]);
     UnitButterfly(ar[4], ai[4], ar[6], ai[6]);
-    Butterfly(w[0], ar[1], ai[1], ar[3], ai[3]);
-    Butterfly(w[0], ar[5], ai[5], ar[7], ai[7]);
+    Butterfly<Exact>(w[0], ar[1], ai[1], ar[3], ai[3], f);
+    Butterfly<Exact>(w[0], ar[5], ai[5], ar[7], ai[7], f);
     UnitButterfly(ar[0], ai[0], ar[4], ai[4]);
-    Butterfly(w[1], ar[1], ai[1], ar[5], ai[5]);
-    Butterfly(w[2], ar[2], ai[2], ar[6], ai[6]);
-    Butterfly(w[3], ar[3], ai[3], ar[7], ai[7]);
-    S::ScatterRows8(ar, rowRe);
-    S::ScatterRows8(ai, rowIm);
+    Butterfly<Exact>(w[1], ar[1], ai[1], ar[5], ai[5], f);
+    Butterfly<Exact>(w[2], ar[2], ai[2], ar[6], ai[6], f);
+    Butterfly<Exact>(w[3], ar[3], ai[3], ar[7], ai[7], f);
+    if constexpr (!Exact)
+      if (S::Any(f)) return false;
+    S::StoreRows(ar, dstRe, stride);
+    S::StoreRows(ai, dstIm, stride);
+    return true;
+  }
+  [[gnu::noinline, gnu::cold]] static void ExactGroups(int eighth, const Twiddle (&w)[4], int q, const float* inRe,
+                                                       const float* inIm, float* dstRe, float* dstIm,
+                                                       std::size_t stride) {
+    Groups<true>(eighth, w, q, inRe, inIm, dstRe, dstIm, stride);
+  }
+  [[gnu::always_inline]] static void AnyGroups(int eighth, const Twiddle (&w)[4], int q, const float* inRe,
+                                               const float* inIm, float* dstRe, float* dstIm, std::size_t stride) {
+    if (!Groups<false>(eighth, w, q, inRe, inIm, dstRe, dstIm, stride)) [[unlikely]]
+      ExactGroups(eighth, w, q, inRe, inIm, dstRe, dstIm, stride);
+  }
+
+  // The bit-reversed gather with stages 0, 1 and 2 (N >= 8·L). Output group
+  // m (positions 8m .. 8m+7) gathers in[q + rev3(b)·N/8] for b = 0..7 with
+  // q = rev(m) in P - 3 bits, so L groups read L consecutive inputs from each
+  // of eight streams; the rows are then transposed into place. For q a
+  // multiple of L, rev(q + l) = rev(q) + rev(l)·N/(8L), so lane l's group
+  // starts rev(l)·N/L floats after group rev(q).
+  [[gnu::noinline]] static void FirstPass(const TransformTables& t, const float* inRe, const float* inIm, float* re,
+                                          float* im) {
+    const int n = 1 << t.Power;
+    const int eighth = n / 8;
+    const auto stride = static_cast<std::size_t>(n / L);
+    // Stage 1 j = 1 and stage 2 j = 1..3.
+    const auto twiddle = [&t](int stage, int j) {
+      const std::size_t at = TwiddleIndex(stage, j);
+      return Same(t.Twiddles[at], t.Twiddles[at + static_cast<std::size_t>(TwiddleBlock(stage))]);
+    };
+    const Twiddle w[4] = {twiddle(1, 1), twiddle(2, 1), twiddle(2, 2), twiddle(2, 3)};
+    const int sixteenth = n / 16;
+    if (n <= kDirectRows || sixteenth < L) {
+      for (int q = 0; q < eighth; q += L) {
+        const int base = 8 * t.BitReverse[8 * q];  // 8·rev(q), rev in P - 3 bits
+        AnyGroups(eighth, w, q, inRe, inIm, re + base, im + base, stride);
+      }
+      return;
+    }
+    // q and q + N/16 fill the two halves of 16 consecutive outputs (their
+    // reversals differ in the lowest bit only). For large sizes their rows
+    // are put together in a small buffer and written as whole 64-byte runs:
+    // written apart, the rows (all in the same cache set) evict each other
+    // before their second half arrives.
+    alignas(64) float bufRe[L][16], bufIm[L][16];
+    for (int q = 0; q < sixteenth; q += L) {
+      AnyGroups(eighth, w, q, inRe, inIm, &bufRe[0][0], &bufIm[0][0], 16);
+      AnyGroups(eighth, w, q + sixteenth, inRe, inIm, &bufRe[0][8], &bufIm[0][8], 16);
+      const int base = 8 * t.BitReverse[8 * q];
+      for (int l = 0; l < L; ++l) {
+        const std::size_t at = static_cast<std::size_t>(base) + static_cast<std::size_t>(l) * stride;
+        std::memcpy(re + at, bufRe[l], sizeof bufRe[l]);
+        std::memcpy(im + at, bufIm[l], sizeof bufIm[l]);
+      }
+    }
+  }
+
+  // The first pass, then the remaining stages two at a time (the last one
+  // alone when their number is odd); the last pass scales.
+  static void Transform(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im,
+                        bool scaled, float scale) {
+    const int n = 1 << t.Power;
+    FirstPass(t, inRe, inIm, re, im);
+    for (int stage = 3; stage < t.Power;) {
+      const int half = 1 << stage;
+      if (stage + 1 < t.Power) {
+        if (scaled && stage + 2 == t.Power)
+          TwoStages<true>(re, im, n, half, t.Twiddles, scale);
+        else
+          TwoStages<false>(re, im, n, half, t.Twiddles, scale);
+        stage += 2;
+      } else {
+        if (scaled)
+          OneStage<true>(re, im, n, half, t.Twiddles, scale);
+        else
+          OneStage<false>(re, im, n, half, t.Twiddles, scale);
+        stage += 1;
+      }
+    }
+  }
+
+  // In[N-k] := conj(In[k]) for k = 1 .. N/2 - 1.
+  static void Mirror(float* re, float* im, int n) {
+    const int half = n / 2;
+    int k = 1;
+    for (; k + L <= half; k += L) {
+      S::Store(re + n - k - (L - 1), S::Reverse(S::Load(re + k)));
+      S::Store(im + n - k - (L - 1), S::Neg(S::Reverse(S::Load(im + k))));
+    }
+    for (; k < half; ++k) re[n - k] = re[k], im[n - k] = -im[k];
   }
 };
 

@@ -1,4 +1,5 @@
-// The FFT butterflies with SSE2: four floats, two doubles per register.
+// The FFT passes with SSE2: two doubles per register, their floats in the
+// low half of a 128-bit register. Runs on every x86-64 processor.
 #include <immintrin.h>
 
 #include "sigFFTKernel.h"
@@ -8,64 +9,84 @@ namespace tessaro::fft {
 namespace {
 
 struct Sse2 {
-  using F = __m128;
+  using F = __m128;  // lanes 0 and 1
   using D = __m128d;
-  using M = __m128i;  // one 32-bit lane per value of a pair of D
-  static constexpr int kWidth = 4;
+  static constexpr int kLanes = 2;
 
-  static F Load(const float* p) { return _mm_loadu_ps(p); }
-  static D LoadD(const double* p) { return _mm_loadu_pd(p); }
-  static void Store(float* p, F v) { _mm_storeu_ps(p, v); }
+  static F Load(const float* p) { return _mm_castsi128_ps(_mm_loadu_si64(p)); }
+  static void Store(float* p, F v) { _mm_storeu_si64(p, _mm_castps_si128(v)); }
   static F Set1(float v) { return _mm_set1_ps(v); }
-  static D Set1D(double v) { return _mm_set1_pd(v); }
   static F Add(F a, F b) { return _mm_add_ps(a, b); }
   static F Sub(F a, F b) { return _mm_sub_ps(a, b); }
   static F Mul(F a, F b) { return _mm_mul_ps(a, b); }
+  static F Neg(F a) { return _mm_xor_ps(a, _mm_set1_ps(-0.0f)); }
+  static F Reverse(F a) { return _mm_shuffle_ps(a, a, _MM_SHUFFLE(3, 2, 0, 1)); }
+
+  static D LoadD(const double* p) { return _mm_loadu_pd(p); }
+  static void StoreD(double* p, D v) { _mm_storeu_pd(p, v); }
+  static D Set1D(double v) { return _mm_set1_pd(v); }
   static D Add(D a, D b) { return _mm_add_pd(a, b); }
   static D Sub(D a, D b) { return _mm_sub_pd(a, b); }
   static D Mul(D a, D b) { return _mm_mul_pd(a, b); }
   static D Neg(D a) { return _mm_xor_pd(a, _mm_set1_pd(-0.0)); }
-  static void Widen(F v, D& lo, D& hi) {
-    lo = _mm_cvtps_pd(v);
-    hi = _mm_cvtps_pd(_mm_movehl_ps(v, v));
-  }
-  static F Narrow(D lo, D hi) { return _mm_movelh_ps(_mm_cvtpd_ps(lo), _mm_cvtpd_ps(hi)); }
+  // a·b is exact (a product of two floats), so the sum rounds once.
+  static D MulAdd(D a, D b, D c) { return _mm_add_pd(_mm_mul_pd(a, b), c); }
+  static D MulSub(D a, D b, D c) { return _mm_sub_pd(_mm_mul_pd(a, b), c); }
+  static D Widen(F v) { return _mm_cvtps_pd(v); }
+  static F Narrow(D v) { return _mm_cvtpd_ps(v); }
 
-  // The low and the high 32-bit words of the four doubles of a and b.
-  static M LowWords(D a, D b) {
-    return _mm_castps_si128(_mm_shuffle_ps(_mm_castpd_ps(a), _mm_castpd_ps(b), _MM_SHUFFLE(2, 0, 2, 0)));
+  static void UnitProducts(F y, F z, F& tr, F& ti) {
+    const F zero = _mm_setzero_ps();
+    tr = _mm_sub_ps(y, _mm_mul_ps(zero, z));
+    ti = _mm_add_ps(z, _mm_mul_ps(zero, y));
   }
-  static M HighWords(D a, D b) {
-    return _mm_castps_si128(_mm_shuffle_ps(_mm_castpd_ps(a), _mm_castpd_ps(b), _MM_SHUFFLE(3, 1, 3, 1)));
-  }
-  // A float midpoint, or 0 < |v| < 2^-126 (a nonzero sum of float products
-  // is at least 2^-298, so its high word is never 0).
-  static M HardMask(D a, D b) {
-    const M low = LowWords(a, b);
-    const M high = _mm_and_si128(HighWords(a, b), _mm_set1_epi32(0x7FFFFFFF));
-    const M midpoint =
-        _mm_cmpeq_epi32(_mm_and_si128(low, _mm_set1_epi32(0x1FFFFFFF)), _mm_set1_epi32(0x10000000));
-    const M tiny = _mm_and_si128(_mm_cmpgt_epi32(high, _mm_setzero_si128()),
-                                 _mm_cmpgt_epi32(_mm_set1_epi32(0x38100000), high));
-    return _mm_or_si128(midpoint, tiny);
-  }
-  static M NonZero(D a, D b) {
-    const M bits = _mm_or_si128(LowWords(a, b), _mm_and_si128(HighWords(a, b), _mm_set1_epi32(0x7FFFFFFF)));
-    return _mm_xor_si128(_mm_cmpeq_epi32(bits, _mm_setzero_si128()), _mm_set1_epi32(-1));
-  }
-  static M And(M a, M b) { return _mm_and_si128(a, b); }
-  static M Or(M a, M b) { return _mm_or_si128(a, b); }
-  static bool Any(M m) { return _mm_movemask_epi8(m) != 0; }
 
-  // Writes lane l of rows[0..7] to row[l][0..7].
-  static void ScatterRows8(const F (&rows)[8], float* const (&row)[kWidth]) {
-    for (int half = 0; half < 2; ++half) {
-      F r0 = rows[4 * half], r1 = rows[4 * half + 1], r2 = rows[4 * half + 2], r3 = rows[4 * half + 3];
-      _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
-      _mm_storeu_ps(row[0] + 4 * half, r0);
-      _mm_storeu_ps(row[1] + 4 * half, r1);
-      _mm_storeu_ps(row[2] + 4 * half, r2);
-      _mm_storeu_ps(row[3] + 4 * half, r3);
+  static D Abs(D v) { return _mm_andnot_pd(_mm_set1_pd(-0.0), v); }
+
+  // Every lane of r or i that is a float midpoint (fraction bits 0..28 equal
+  // to 0x10000000, tested on the low words of both at once) or below 2^-126
+  // in magnitude (zero included).
+  static bool MaybeHard(D r, D i) {
+    const __m128i low =
+        _mm_castps_si128(_mm_shuffle_ps(_mm_castpd_ps(r), _mm_castpd_ps(i), _MM_SHUFFLE(2, 0, 2, 0)));
+    const __m128i mid = _mm_cmpeq_epi32(_mm_and_si128(low, _mm_set1_epi32(0x1FFFFFFF)), _mm_set1_epi32(0x10000000));
+    const D tiny = _mm_cmplt_pd(_mm_min_pd(Abs(r), Abs(i)), _mm_set1_pd(0x1p-126));
+    return _mm_movemask_epi8(_mm_or_si128(mid, _mm_castpd_si128(tiny))) != 0;
+  }
+  // The suspects of a block: every lane that MaybeHard would report, as
+  // set bits.
+  struct Flags {
+    __m128i any;
+  };
+  static Flags Clear() { return {_mm_setzero_si128()}; }
+  static void Note(Flags& f, D r, D i) {
+    const __m128i low =
+        _mm_castps_si128(_mm_shuffle_ps(_mm_castpd_ps(r), _mm_castpd_ps(i), _MM_SHUFFLE(2, 0, 2, 0)));
+    const __m128i mid = _mm_cmpeq_epi32(_mm_and_si128(low, _mm_set1_epi32(0x1FFFFFFF)), _mm_set1_epi32(0x10000000));
+    const D tiny = _mm_cmplt_pd(_mm_min_pd(Abs(r), Abs(i)), _mm_set1_pd(0x1p-126));
+    f.any = _mm_or_si128(f.any, _mm_or_si128(mid, _mm_castpd_si128(tiny)));
+  }
+  static bool Any(const Flags& f) { return _mm_movemask_epi8(f.any) != 0; }
+  // Exactly: a float midpoint, or 0 < |v| < 2^-126.
+  static unsigned HardLanes(D v) {
+    const __m128i words = _mm_cmpeq_epi32(_mm_and_si128(_mm_castpd_si128(v), _mm_set1_epi64x(0x1FFFFFFF)),
+                                          _mm_set1_epi64x(0x10000000));
+    // Both words of a double equal: the low and the high word's results
+    // combined in the high word, whose sign bit movemask reads.
+    const __m128i mid = _mm_and_si128(words, _mm_shuffle_epi32(words, _MM_SHUFFLE(2, 3, 0, 1)));
+    const D tiny = _mm_and_pd(_mm_cmpneq_pd(v, _mm_setzero_pd()), _mm_cmplt_pd(Abs(v), _mm_set1_pd(0x1p-126)));
+    return static_cast<unsigned>(_mm_movemask_pd(_mm_or_pd(_mm_castsi128_pd(mid), tiny)));
+  }
+  static unsigned NonZeroLanes(D v) {
+    return static_cast<unsigned>(_mm_movemask_pd(_mm_cmpneq_pd(v, _mm_setzero_pd())));
+  }
+
+  // Writes lane l of rows[0..7] to dst + l·stride.
+  static void StoreRows(const F (&rows)[8], float* dst, std::size_t stride) {
+    for (int k = 0; k < 8; k += 2) {
+      const F pair = _mm_unpacklo_ps(rows[k], rows[k + 1]);  // lane 0 of both, then lane 1
+      _mm_storel_pi(reinterpret_cast<__m64*>(dst + k), pair);
+      _mm_storeh_pi(reinterpret_cast<__m64*>(dst + stride + k), pair);
     }
   }
 };
@@ -74,21 +95,11 @@ using K = Kernel<Sse2>;
 
 }  // namespace
 
-void FirstPassSse2(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im) {
-  K::FirstPass(t, inRe, inIm, re, im);
-}
-void StageSse2(float* re, float* im, int n, int half, const double* wr, const double* wi) {
-  K::Stage<false>(re, im, n, half, wr, wi, 1.0f);
-}
-void ScaledStageSse2(float* re, float* im, int n, int half, const double* wr, const double* wi, float scale) {
-  K::Stage<true>(re, im, n, half, wr, wi, scale);
+void TransformSse2(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im,
+                   bool scaled, float scale) noexcept {
+  K::Transform(t, inRe, inIm, re, im, scaled, scale);
 }
 
-void TwoStagesSse2(const TwoStageArgs& a) {
-  K::TwoStages<false>(a.re, a.im, a.n, a.half, a.w1r, a.w1i, a.w2r, a.w2i, 1.0f);
-}
-void ScaledTwoStagesSse2(const TwoStageArgs& a, float scale) {
-  K::TwoStages<true>(a.re, a.im, a.n, a.half, a.w1r, a.w1i, a.w2r, a.w2i, scale);
-}
+void MirrorSse2(float* re, float* im, int n) noexcept { K::Mirror(re, im, n); }
 
 }  // namespace tessaro::fft

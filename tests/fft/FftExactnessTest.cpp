@@ -255,11 +255,11 @@ TEST_P(FftScaledTransformTies, MatchTheReferenceWhereDoubleWouldNot) {
   const int n = ref.Size();
   std::vector<float> cosT, sinT;
   for (int s = 0; s < t.power; ++s) cosT.push_back(ref.StepCos(s)), sinT.push_back(ref.StepSin(s));
-  std::vector<double> twRe(n - 1), twIm(n - 1);
-  fft::BuildTwiddles(cosT, sinT, -1.0f, twRe, twIm);
+  std::vector<double> twiddles(2 * n);
+  fft::BuildTwiddles(cosT, sinT, -1.0f, twiddles);
   const std::vector<std::int32_t> reverse = ReferenceBitReverse(n);
   std::vector<float> gotRe(n), gotIm(n);
-  const fft::TransformTables tables{t.power, reverse.data(), twRe.data(), twIm.data()};
+  const fft::TransformTables tables{t.power, reverse.data(), twiddles.data()};
   ForEachInstructionSet([&] {
     fft::TransformScaled(tables, in->re.data(), in->im.data(), gotRe.data(), gotIm.data(),
                          1.0f / static_cast<float>(n));
@@ -338,13 +338,17 @@ TEST(FftTwiddles, EqualTheRecurrenceForBothSigns) {
     std::vector<float> cosT, sinT;
     for (int s = 0; s < power; ++s) cosT.push_back(ref.StepCos(s)), sinT.push_back(ref.StepSin(s));
     for (int sign : {+1, -1}) {
-      std::vector<double> twRe(n - 1), twIm(n - 1);
-      fft::BuildTwiddles(cosT, sinT, static_cast<float>(sign), twRe, twIm);
+      std::vector<double> twiddles(2 * n);
+      fft::BuildTwiddles(cosT, sinT, static_cast<float>(sign), twiddles);
       for (int stage = 0; stage < power; ++stage) {
         const int half = 1 << stage;
         const auto [wantRe, wantIm] = ref.Twiddles(stage, sign);
-        const std::vector<float> gotRe(twRe.begin() + (half - 1), twRe.begin() + (2 * half - 1));
-        const std::vector<float> gotIm(twIm.begin() + (half - 1), twIm.begin() + (2 * half - 1));
+        std::vector<float> gotRe, gotIm;
+        for (int j = 0; j < half; ++j) {
+          const std::size_t at = fft::TwiddleIndex(stage, j);
+          gotRe.push_back(static_cast<float>(twiddles[at]));
+          gotIm.push_back(static_cast<float>(twiddles[at + static_cast<std::size_t>(fft::TwiddleBlock(stage))]));
+        }
         EXPECT_TRUE(SameFloats(gotRe, wantRe)) << power << " " << stage;
         EXPECT_TRUE(SameFloats(gotIm, wantIm)) << power << " " << stage;
       }
