@@ -56,21 +56,31 @@ struct Avx2 {
     const __m256i any = _mm256_or_si256(mid, _mm256_castpd_si256(tiny));
     return !_mm256_testz_si256(any, any);
   }
-  // The suspects of a block: every lane that MaybeHard would report, as
-  // set bits.
+  // The suspects of a block: every lane that MaybeHard would report (the
+  // magnitudes only with Tiny), as set bits.
   struct Flags {
     __m256i any;
   };
-  static Flags Clear() { return {_mm256_setzero_si256()}; }
+  template <bool Tiny>
+  static Flags Clear() {
+    return {_mm256_setzero_si256()};
+  }
+  template <bool Tiny>
   static void Note(Flags& f, D r, D i) {
     const __m256i low =
         _mm256_castps_si256(_mm256_shuffle_ps(_mm256_castpd_ps(r), _mm256_castpd_ps(i), _MM_SHUFFLE(2, 0, 2, 0)));
     const __m256i mid =
         _mm256_cmpeq_epi32(_mm256_and_si256(low, _mm256_set1_epi32(0x1FFFFFFF)), _mm256_set1_epi32(0x10000000));
-    const D tiny = _mm256_cmp_pd(_mm256_min_pd(Abs(r), Abs(i)), _mm256_set1_pd(0x1p-126), _CMP_LT_OQ);
-    f.any = _mm256_or_si256(f.any, _mm256_or_si256(mid, _mm256_castpd_si256(tiny)));
+    f.any = _mm256_or_si256(f.any, mid);
+    if constexpr (Tiny) {
+      const D tiny = _mm256_cmp_pd(_mm256_min_pd(Abs(r), Abs(i)), _mm256_set1_pd(0x1p-126), _CMP_LT_OQ);
+      f.any = _mm256_or_si256(f.any, _mm256_castpd_si256(tiny));
+    }
   }
-  static bool Any(const Flags& f) { return !_mm256_testz_si256(f.any, f.any); }
+  template <bool Tiny>
+  static bool Any(const Flags& f) {
+    return !_mm256_testz_si256(f.any, f.any);
+  }
   // Exactly: a float midpoint, or 0 < |v| < 2^-126.
   static unsigned HardLanes(D v) {
     const __m256i bits = _mm256_castpd_si256(v);
@@ -98,15 +108,17 @@ struct Avx2 {
   }
 };
 
-using K = Kernel<Avx2>;
 
 }  // namespace
 
 void TransformAvx2(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im,
-                   bool scaled, float scale) noexcept {
-  K::Transform(t, inRe, inIm, re, im, scaled, scale);
+                   bool scaled, float scale, bool tiny) noexcept {
+  if (tiny)
+    Kernel<Avx2, true>::Transform(t, inRe, inIm, re, im, scaled, scale);
+  else
+    Kernel<Avx2, false>::Transform(t, inRe, inIm, re, im, scaled, scale);
 }
 
-void MirrorAvx2(float* re, float* im, int n) noexcept { K::Mirror(re, im, n); }
+void MirrorAvx2(float* re, float* im, int n) noexcept { Kernel<Avx2, false>::Mirror(re, im, n); }
 
 }  // namespace tessaro::fft

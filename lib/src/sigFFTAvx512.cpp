@@ -59,23 +59,30 @@ struct Avx512 {
     return !_kortestz_mask16_u8(mid, tiny);
   }
   // The suspects of a block: the low words of the results, whose fraction
-  // bits 0..28 minus the midpoint pattern are zero at a midpoint, and the
-  // smaller magnitude of each pair, both kept as running minima.
+  // bits 0..28 minus the midpoint pattern are zero at a midpoint, and (Tiny)
+  // the smaller magnitude of each pair, both kept as running minima.
   struct Flags {
     __m512i midpoint;
     __m512i magnitude;
   };
-  static Flags Clear() { return {_mm512_set1_epi32(-1), _mm512_set1_epi64(-1)}; }
+  template <bool Tiny>
+  static Flags Clear() {
+    return {_mm512_set1_epi32(-1), Tiny ? _mm512_set1_epi64(-1) : _mm512_setzero_si512()};
+  }
+  template <bool Tiny>
   static void Note(Flags& f, D r, D i) {
     const __m512i low = _mm512_castps_si512(_mm512_shuffle_ps(_mm512_castpd_ps(r), _mm512_castpd_ps(i), 0x88));
     // (low ^ 0x10000000) & 0x1FFFFFFF
     const __m512i off =
         _mm512_ternarylogic_epi32(low, _mm512_set1_epi32(0x10000000), _mm512_set1_epi32(0x1FFFFFFF), 0x28);
     f.midpoint = _mm512_maskz_min_epu32(0xFFFF, f.midpoint, off);
-    f.magnitude = _mm512_maskz_min_epu64(0xFF, f.magnitude, _mm512_castpd_si512(_mm512_range_pd(r, i, 0x0A)));
+    if constexpr (Tiny)
+      f.magnitude = _mm512_maskz_min_epu64(0xFF, f.magnitude, _mm512_castpd_si512(_mm512_range_pd(r, i, 0x0A)));
   }
+  template <bool Tiny>
   static bool Any(const Flags& f) {
     const __mmask16 mid = _mm512_testn_epi32_mask(f.midpoint, f.midpoint);
+    if constexpr (!Tiny) return mid != 0;
     const __mmask16 tiny = _mm512_cmplt_epu64_mask(f.magnitude, _mm512_set1_epi64(0x3810000000000000));
     return !_kortestz_mask16_u8(mid, tiny);
   }
@@ -117,15 +124,17 @@ struct Avx512 {
   }
 };
 
-using K = Kernel<Avx512>;
 
 }  // namespace
 
 void TransformAvx512(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im,
-                     bool scaled, float scale) noexcept {
-  K::Transform(t, inRe, inIm, re, im, scaled, scale);
+                     bool scaled, float scale, bool tiny) noexcept {
+  if (tiny)
+    Kernel<Avx512, true>::Transform(t, inRe, inIm, re, im, scaled, scale);
+  else
+    Kernel<Avx512, false>::Transform(t, inRe, inIm, re, im, scaled, scale);
 }
 
-void MirrorAvx512(float* re, float* im, int n) noexcept { K::Mirror(re, im, n); }
+void MirrorAvx512(float* re, float* im, int n) noexcept { Kernel<Avx512, false>::Mirror(re, im, n); }
 
 }  // namespace tessaro::fft

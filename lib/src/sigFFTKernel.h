@@ -43,19 +43,22 @@
 namespace tessaro::fft {
 
 // The entry points of each instruction set: the whole transform of
-// 64 points or more (with `scale`, the results multiplied by it) and the
+// 64 points or more (with `scaled`, the results multiplied by `scale`; with
+// `tiny`, results below the normal float range checked as well) and the
 // conjugate mirror of Inverse.
 void TransformSse2(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im,
-                   bool scaled, float scale) noexcept;
+                   bool scaled, float scale, bool tiny) noexcept;
 void MirrorSse2(float* re, float* im, int n) noexcept;
 void TransformAvx2(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im,
-                   bool scaled, float scale) noexcept;
+                   bool scaled, float scale, bool tiny) noexcept;
 void MirrorAvx2(float* re, float* im, int n) noexcept;
 void TransformAvx512(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im,
-                     bool scaled, float scale) noexcept;
+                     bool scaled, float scale, bool tiny) noexcept;
 void MirrorAvx512(float* re, float* im, int n) noexcept;
 
-template <class S>
+// Tiny: whether the blocks also note the results below the normal float
+// range (see Run in sigFFTButterflies.cpp).
+template <class S, bool Tiny>
 struct Kernel {
   using F = typename S::F;
   using D = typename S::D;
@@ -126,13 +129,24 @@ struct Kernel {
 
   // The same without the branch: the suspects of both results are noted in
   // f, which the caller tests once for a whole block of butterflies.
-  [[gnu::always_inline]] static void NotedProducts(const Twiddle& w, F yr, F yi, F& tr, F& ti, typename S::Flags& f) {
+  //
+  // A sum that cancels is exact: r = wr·y - q with |r| < |q|/2 means that
+  // wr·y and q are within a factor of two of each other, whose difference
+  // is a double (Sterbenz). So an inexact r has |r| >= |q|/2, and r + q·2^-60
+  // rounds back to r. The test sees r + q·2^-60 (and i + v·2^-60 for
+  // i = wr·z + v): unchanged where it matters, while the exact results of
+  // heavy cancellation (common where an output is nearly real or nearly
+  // imaginary) lose their chance pattern of trailing zeros.
+  [[gnu::always_inline]] static void NotedProducts(const Twiddle& w, F yr, F yi, F& tr, F& ti,
+                                                   typename S::Flags& f) {
     const D a = S::Widen(yr), b = S::Widen(yi);
-    const D r = S::MulSub(w.re, a, S::Mul(w.im, b));
-    const D i = S::MulAdd(w.re, b, S::Mul(w.im, a));
+    const D q = S::Mul(w.im, b), v = S::Mul(w.im, a);
+    const D r = S::MulSub(w.re, a, q);
+    const D i = S::MulAdd(w.re, b, v);
     tr = S::Narrow(r);
     ti = S::Narrow(i);
-    S::Note(f, r, i);
+    const D nudge = S::Set1D(0x1p-60);
+    S::template Note<Tiny>(f, S::MulAdd(q, nudge, r), S::MulAdd(v, nudge, i));
   }
 
   // x, y := x + t, x - t with t = w·y: exactly (Exact), or with the
@@ -165,11 +179,11 @@ struct Kernel {
   template <bool Exact, bool Scaled>
   [[gnu::always_inline]] static bool OneBlock(float* xr, float* xi, std::size_t half, const double* w,
                                               float scale) {
-    typename S::Flags f = S::Clear();
+    typename S::Flags f = S::template Clear<Tiny>();
     F ur = S::Load(xr), ui = S::Load(xi), vr = S::Load(xr + half), vi = S::Load(xi + half);
     Butterfly<Exact>(At(w), ur, ui, vr, vi, f);
     if constexpr (!Exact)
-      if (S::Any(f)) return false;
+      if (S::template Any<Tiny>(f)) return false;
     if constexpr (Scaled) {
       const F s = S::Set1(scale);
       ur = S::Mul(ur, s), ui = S::Mul(ui, s), vr = S::Mul(vr, s), vi = S::Mul(vi, s);
@@ -203,7 +217,7 @@ struct Kernel {
   template <bool Exact, bool Scaled, int Apart, int WApart>
   [[gnu::always_inline]] static bool FourBlock(float* pr, float* pi, std::size_t half, const double* w1,
                                                const double* w2, const double* w3, float scale) {
-    typename S::Flags f = S::Clear();
+    typename S::Flags f = S::template Clear<Tiny>();
     F ar0 = S::Load(pr), ai0 = S::Load(pi), ar1 = S::Load(pr + half), ai1 = S::Load(pi + half);
     Butterfly<Exact>(At(w1), ar0, ai0, ar1, ai1, f);
     F br0 = S::Load(pr + Apart), bi0 = S::Load(pi + Apart);
@@ -220,7 +234,7 @@ struct Kernel {
     Butterfly<Exact>(At(w3), ar1, ai1, ar3, ai3, f);
     Butterfly<Exact>(At(w3 + WApart), br1, bi1, br3, bi3, f);
     if constexpr (!Exact)
-      if (S::Any(f)) return false;
+      if (S::template Any<Tiny>(f)) return false;
     if constexpr (Scaled) {
       const F s = S::Set1(scale);
       ar0 = S::Mul(ar0, s), ai0 = S::Mul(ai0, s), ar1 = S::Mul(ar1, s), ai1 = S::Mul(ai1, s);
@@ -275,7 +289,7 @@ struct Kernel {
   [[gnu::always_inline]] static bool Groups(int eighth, const Twiddle (&w)[4], int q, const float* inRe,
                                             const float* inIm, float* dstRe, float* dstIm, std::size_t stride) {
     constexpr int kStream[8] = {0, 4, 2, 6, 1, 5, 3, 7};  // rev3(b)
-    typename S::Flags f = S::Clear();
+    typename S::Flags f = S::template Clear<Tiny>();
     F ar[8], ai[8];
     for (int b = 0; b < 8; ++b) {
       ar[b] = S::Load(inRe + q + kStream[b] * eighth);
@@ -291,7 +305,7 @@ struct Kernel {
     Butterfly<Exact>(w[2], ar[2], ai[2], ar[6], ai[6], f);
     Butterfly<Exact>(w[3], ar[3], ai[3], ar[7], ai[7], f);
     if constexpr (!Exact)
-      if (S::Any(f)) return false;
+      if (S::template Any<Tiny>(f)) return false;
     S::StoreRows(ar, dstRe, stride);
     S::StoreRows(ai, dstIm, stride);
     return true;

@@ -53,20 +53,30 @@ struct Sse2 {
     const D tiny = _mm_cmplt_pd(_mm_min_pd(Abs(r), Abs(i)), _mm_set1_pd(0x1p-126));
     return _mm_movemask_epi8(_mm_or_si128(mid, _mm_castpd_si128(tiny))) != 0;
   }
-  // The suspects of a block: every lane that MaybeHard would report, as
-  // set bits.
+  // The suspects of a block: every lane that MaybeHard would report (the
+  // magnitudes only with Tiny), as set bits.
   struct Flags {
     __m128i any;
   };
-  static Flags Clear() { return {_mm_setzero_si128()}; }
+  template <bool Tiny>
+  static Flags Clear() {
+    return {_mm_setzero_si128()};
+  }
+  template <bool Tiny>
   static void Note(Flags& f, D r, D i) {
     const __m128i low =
         _mm_castps_si128(_mm_shuffle_ps(_mm_castpd_ps(r), _mm_castpd_ps(i), _MM_SHUFFLE(2, 0, 2, 0)));
-    const __m128i mid = _mm_cmpeq_epi32(_mm_and_si128(low, _mm_set1_epi32(0x1FFFFFFF)), _mm_set1_epi32(0x10000000));
-    const D tiny = _mm_cmplt_pd(_mm_min_pd(Abs(r), Abs(i)), _mm_set1_pd(0x1p-126));
-    f.any = _mm_or_si128(f.any, _mm_or_si128(mid, _mm_castpd_si128(tiny)));
+    f.any = _mm_or_si128(f.any, _mm_cmpeq_epi32(_mm_and_si128(low, _mm_set1_epi32(0x1FFFFFFF)),
+                                                _mm_set1_epi32(0x10000000)));
+    if constexpr (Tiny) {
+      const D tiny = _mm_cmplt_pd(_mm_min_pd(Abs(r), Abs(i)), _mm_set1_pd(0x1p-126));
+      f.any = _mm_or_si128(f.any, _mm_castpd_si128(tiny));
+    }
   }
-  static bool Any(const Flags& f) { return _mm_movemask_epi8(f.any) != 0; }
+  template <bool Tiny>
+  static bool Any(const Flags& f) {
+    return _mm_movemask_epi8(f.any) != 0;
+  }
   // Exactly: a float midpoint, or 0 < |v| < 2^-126.
   static unsigned HardLanes(D v) {
     const __m128i words = _mm_cmpeq_epi32(_mm_and_si128(_mm_castpd_si128(v), _mm_set1_epi64x(0x1FFFFFFF)),
@@ -91,15 +101,17 @@ struct Sse2 {
   }
 };
 
-using K = Kernel<Sse2>;
 
 }  // namespace
 
 void TransformSse2(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im,
-                   bool scaled, float scale) noexcept {
-  K::Transform(t, inRe, inIm, re, im, scaled, scale);
+                   bool scaled, float scale, bool tiny) noexcept {
+  if (tiny)
+    Kernel<Sse2, true>::Transform(t, inRe, inIm, re, im, scaled, scale);
+  else
+    Kernel<Sse2, false>::Transform(t, inRe, inIm, re, im, scaled, scale);
 }
 
-void MirrorSse2(float* re, float* im, int n) noexcept { K::Mirror(re, im, n); }
+void MirrorSse2(float* re, float* im, int n) noexcept { Kernel<Sse2, false>::Mirror(re, im, n); }
 
 }  // namespace tessaro::fft
