@@ -113,12 +113,15 @@ struct Avx2 {
 
 void TransformAvx2(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im,
                    bool scaled, float scale, bool tiny) noexcept {
-  if (tiny)
-    Kernel<Avx2, true>::Transform(t, inRe, inIm, re, im, scaled, scale);
+  // The scaled transform is Inverse's, whose results are real.
+  if (scaled)
+    tiny ? Kernel<Avx2, true, true>::Transform(t, inRe, inIm, re, im, true, scale)
+         : Kernel<Avx2, false, true>::Transform(t, inRe, inIm, re, im, true, scale);
   else
-    Kernel<Avx2, false>::Transform(t, inRe, inIm, re, im, scaled, scale);
+    tiny ? Kernel<Avx2, true, false>::Transform(t, inRe, inIm, re, im, false, scale)
+         : Kernel<Avx2, false, false>::Transform(t, inRe, inIm, re, im, false, scale);
 }
 
-void MirrorAvx2(float* re, float* im, int n) noexcept { Kernel<Avx2, false>::Mirror(re, im, n); }
+void MirrorAvx2(float* re, float* im, int n) noexcept { Kernel<Avx2, false, false>::Mirror(re, im, n); }
 
 }  // namespace tessaro::fft

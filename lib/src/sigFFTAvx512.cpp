@@ -129,12 +129,15 @@ struct Avx512 {
 
 void TransformAvx512(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im,
                      bool scaled, float scale, bool tiny) noexcept {
-  if (tiny)
-    Kernel<Avx512, true>::Transform(t, inRe, inIm, re, im, scaled, scale);
+  // The scaled transform is Inverse's, whose results are real.
+  if (scaled)
+    tiny ? Kernel<Avx512, true, true>::Transform(t, inRe, inIm, re, im, true, scale)
+         : Kernel<Avx512, false, true>::Transform(t, inRe, inIm, re, im, true, scale);
   else
-    Kernel<Avx512, false>::Transform(t, inRe, inIm, re, im, scaled, scale);
+    tiny ? Kernel<Avx512, true, false>::Transform(t, inRe, inIm, re, im, false, scale)
+         : Kernel<Avx512, false, false>::Transform(t, inRe, inIm, re, im, false, scale);
 }
 
-void MirrorAvx512(float* re, float* im, int n) noexcept { Kernel<Avx512, false>::Mirror(re, im, n); }
+void MirrorAvx512(float* re, float* im, int n) noexcept { Kernel<Avx512, false, false>::Mirror(re, im, n); }
 
 }  // namespace tessaro::fft

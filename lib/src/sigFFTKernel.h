@@ -57,8 +57,10 @@ void TransformAvx512(const TransformTables& t, const float* inRe, const float* i
 void MirrorAvx512(float* re, float* im, int n) noexcept;
 
 // Tiny: whether the blocks also note the results below the normal float
-// range (see Run in sigFFTButterflies.cpp).
-template <class S, bool Tiny>
+// range (see Run in sigFFTButterflies.cpp). Real: whether the transform's
+// results are real to rounding (Inverse, of a conjugate-symmetric input),
+// so that the imaginary parts of its products cancel heavily.
+template <class S, bool Tiny, bool Real>
 struct Kernel {
   using F = typename S::F;
   using D = typename S::D;
@@ -130,23 +132,25 @@ struct Kernel {
   // The same without the branch: the suspects of both results are noted in
   // f, which the caller tests once for a whole block of butterflies.
   //
-  // A sum that cancels is exact: r = wr·y - q with |r| < |q|/2 means that
-  // wr·y and q are within a factor of two of each other, whose difference
-  // is a double (Sterbenz). So an inexact r has |r| >= |q|/2, and r + q·2^-60
-  // rounds back to r. The test sees r + q·2^-60 (and i + v·2^-60 for
-  // i = wr·z + v): unchanged where it matters, while the exact results of
-  // heavy cancellation (common where an output is nearly real or nearly
-  // imaginary) lose their chance pattern of trailing zeros.
+  // A sum that cancels is exact: i = wr·z + v with |i| < |v|/2 means that
+  // wr·z and -v are within a factor of two of each other, whose difference
+  // is a double (Sterbenz). So an inexact i has |i| >= |v|/2, and i + v·2^-60
+  // rounds back to i. Where the imaginary parts cancel (Real), the test sees
+  // i + v·2^-60: unchanged where it matters, while the exact results of heavy
+  // cancellation lose their chance pattern of trailing zeros, which would
+  // otherwise send a block to the exact path every few butterflies.
   [[gnu::always_inline]] static void NotedProducts(const Twiddle& w, F yr, F yi, F& tr, F& ti,
                                                    typename S::Flags& f) {
     const D a = S::Widen(yr), b = S::Widen(yi);
-    const D q = S::Mul(w.im, b), v = S::Mul(w.im, a);
-    const D r = S::MulSub(w.re, a, q);
+    const D v = S::Mul(w.im, a);
+    const D r = S::MulSub(w.re, a, S::Mul(w.im, b));
     const D i = S::MulAdd(w.re, b, v);
     tr = S::Narrow(r);
     ti = S::Narrow(i);
-    const D nudge = S::Set1D(0x1p-60);
-    S::template Note<Tiny>(f, S::MulAdd(q, nudge, r), S::MulAdd(v, nudge, i));
+    if constexpr (Real)
+      S::template Note<Tiny>(f, r, S::MulAdd(v, S::Set1D(0x1p-60), i));
+    else
+      S::template Note<Tiny>(f, r, i);
   }
 
   // x, y := x + t, x - t with t = w·y: exactly (Exact), or with the
@@ -286,7 +290,7 @@ struct Kernel {
   // each group of eight, one group per lane, then lane l written to the eight
   // floats at dst + rev(l)·stride (rev reversing the bits of a lane number).
   template <bool Exact>
-  [[gnu::always_inline]] static bool Groups(int eighth, const Twiddle (&w)[4], int q, const float* inRe,
+  [[gnu::always_inline]] static bool Groups(int eighth, const double* w, int q, const float* inRe,
                                             const float* inIm, float* dstRe, float* dstIm, std::size_t stride) {
     constexpr int kStream[8] = {0, 4, 2, 6, 1, 5, 3, 7};  // rev3(b)
     typename S::Flags f = S::template Clear<Tiny>();
@@ -298,24 +302,24 @@ struct Kernel {
     for (int b = 0; b < 8; b += 2) UnitButterfly(ar[b], ai[b], ar[b + 1], ai[b + 1]);
     UnitButterfly(ar[0], ai[0], ar[2], ai[2]);
     UnitButterfly(ar[4], ai[4], ar[6], ai[6]);
-    Butterfly<Exact>(w[0], ar[1], ai[1], ar[3], ai[3], f);
-    Butterfly<Exact>(w[0], ar[5], ai[5], ar[7], ai[7], f);
+    Butterfly<Exact>(Same(w[0], w[1]), ar[1], ai[1], ar[3], ai[3], f);
+    Butterfly<Exact>(Same(w[0], w[1]), ar[5], ai[5], ar[7], ai[7], f);
     UnitButterfly(ar[0], ai[0], ar[4], ai[4]);
-    Butterfly<Exact>(w[1], ar[1], ai[1], ar[5], ai[5], f);
-    Butterfly<Exact>(w[2], ar[2], ai[2], ar[6], ai[6], f);
-    Butterfly<Exact>(w[3], ar[3], ai[3], ar[7], ai[7], f);
+    Butterfly<Exact>(Same(w[2], w[3]), ar[1], ai[1], ar[5], ai[5], f);
+    Butterfly<Exact>(Same(w[4], w[5]), ar[2], ai[2], ar[6], ai[6], f);
+    Butterfly<Exact>(Same(w[6], w[7]), ar[3], ai[3], ar[7], ai[7], f);
     if constexpr (!Exact)
       if (S::template Any<Tiny>(f)) return false;
     S::StoreRows(ar, dstRe, stride);
     S::StoreRows(ai, dstIm, stride);
     return true;
   }
-  [[gnu::noinline, gnu::cold]] static void ExactGroups(int eighth, const Twiddle (&w)[4], int q, const float* inRe,
+  [[gnu::noinline, gnu::cold]] static void ExactGroups(int eighth, const double* w, int q, const float* inRe,
                                                        const float* inIm, float* dstRe, float* dstIm,
                                                        std::size_t stride) {
     Groups<true>(eighth, w, q, inRe, inIm, dstRe, dstIm, stride);
   }
-  [[gnu::always_inline]] static void AnyGroups(int eighth, const Twiddle (&w)[4], int q, const float* inRe,
+  [[gnu::always_inline]] static void AnyGroups(int eighth, const double* w, int q, const float* inRe,
                                                const float* inIm, float* dstRe, float* dstIm, std::size_t stride) {
     if (!Groups<false>(eighth, w, q, inRe, inIm, dstRe, dstIm, stride)) [[unlikely]]
       ExactGroups(eighth, w, q, inRe, inIm, dstRe, dstIm, stride);
@@ -333,11 +337,13 @@ struct Kernel {
     const int eighth = n / 8;
     const auto stride = static_cast<std::size_t>(n / L);
     // Stage 1 j = 1 and stage 2 j = 1..3.
-    const auto twiddle = [&t](int stage, int j) {
-      const std::size_t at = TwiddleIndex(stage, j);
-      return Same(t.Twiddles[at], t.Twiddles[at + static_cast<std::size_t>(TwiddleBlock(stage))]);
-    };
-    const Twiddle w[4] = {twiddle(1, 1), twiddle(2, 1), twiddle(2, 2), twiddle(2, 3)};
+    double w[8];  // real and imaginary parts, read where used
+    for (int k = 0; k < 4; ++k) {
+      const int stage = k == 0 ? 1 : 2;
+      const std::size_t at = TwiddleIndex(stage, k == 0 ? 1 : k);
+      w[2 * k] = t.Twiddles[at];
+      w[2 * k + 1] = t.Twiddles[at + static_cast<std::size_t>(TwiddleBlock(stage))];
+    }
     const int sixteenth = n / 16;
     if (n <= kDirectRows || sixteenth < L) {
       for (int q = 0; q < eighth; q += L) {

@@ -106,12 +106,15 @@ struct Sse2 {
 
 void TransformSse2(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im,
                    bool scaled, float scale, bool tiny) noexcept {
-  if (tiny)
-    Kernel<Sse2, true>::Transform(t, inRe, inIm, re, im, scaled, scale);
+  // The scaled transform is Inverse's, whose results are real.
+  if (scaled)
+    tiny ? Kernel<Sse2, true, true>::Transform(t, inRe, inIm, re, im, true, scale)
+         : Kernel<Sse2, false, true>::Transform(t, inRe, inIm, re, im, true, scale);
   else
-    Kernel<Sse2, false>::Transform(t, inRe, inIm, re, im, scaled, scale);
+    tiny ? Kernel<Sse2, true, false>::Transform(t, inRe, inIm, re, im, false, scale)
+         : Kernel<Sse2, false, false>::Transform(t, inRe, inIm, re, im, false, scale);
 }
 
-void MirrorSse2(float* re, float* im, int n) noexcept { Kernel<Sse2, false>::Mirror(re, im, n); }
+void MirrorSse2(float* re, float* im, int n) noexcept { Kernel<Sse2, false, false>::Mirror(re, im, n); }
 
 }  // namespace tessaro::fft
