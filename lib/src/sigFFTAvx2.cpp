@@ -12,6 +12,7 @@ namespace {
 struct Avx2 {
   using F = __m128;
   using D = __m256d;
+  static constexpr bool kPairedRows = false;
   static constexpr int kLanes = 4;
 
   static F Load(const float* p) { return _mm_loadu_ps(p); }
@@ -24,6 +25,8 @@ struct Avx2 {
   static F Reverse(F a) { return _mm_shuffle_ps(a, a, _MM_SHUFFLE(0, 1, 2, 3)); }
 
   static D LoadD(const double* p) { return _mm256_loadu_pd(p); }
+  // Twiddles from the table's blocks of eight real then eight imaginary parts.
+  static void LoadTwiddle(const double* p, D& re, D& im) { re = LoadD(p), im = LoadD(p + 8); }
   static void StoreD(double* p, D v) { _mm256_storeu_pd(p, v); }
   static D Set1D(double v) { return _mm256_set1_pd(v); }
   static D Add(D a, D b) { return _mm256_add_pd(a, b); }

@@ -13,6 +13,7 @@ namespace {
 struct Avx512 {
   using F = __m256;
   using D = __m512d;
+  static constexpr bool kPairedRows = false;
   static constexpr int kLanes = 8;
 
   static F Load(const float* p) { return _mm256_loadu_ps(p); }
@@ -25,6 +26,8 @@ struct Avx512 {
   static F Reverse(F a) { return _mm256_permutevar8x32_ps(a, _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0)); }
 
   static D LoadD(const double* p) { return _mm512_loadu_pd(p); }
+  // Twiddles from the table's blocks of eight real then eight imaginary parts.
+  static void LoadTwiddle(const double* p, D& re, D& im) { re = LoadD(p), im = LoadD(p + 8); }
   static void StoreD(double* p, D v) { _mm512_storeu_pd(p, v); }
   static D Set1D(double v) { return _mm512_set1_pd(v); }
   static D Add(D a, D b) { return _mm512_add_pd(a, b); }
@@ -125,17 +128,150 @@ struct Avx512 {
 };
 
 
+// Sixteen floats per register, as two halves of eight doubles: half the
+// float instructions, loads and stores of the eight-lane form, at the price
+// of splitting and joining the halves around the products.
+struct Avx512x16 {
+  using F = __m512;
+  struct D {
+    __m512d lo, hi;
+  };
+  static constexpr bool kPairedRows = true;
+  static constexpr int kLanes = 16;
+
+  // Halves split and joined with vector shuffles the compiler sees through
+  // (the intrinsic casts trip GCC 12's -Wuninitialized).
+  static __m256 Low(F v) { return __builtin_shufflevector(v, v, 0, 1, 2, 3, 4, 5, 6, 7); }
+  static __m256 High(F v) { return __builtin_shufflevector(v, v, 8, 9, 10, 11, 12, 13, 14, 15); }
+  static F Join(__m256 lo, __m256 hi) {
+    return __builtin_shufflevector(lo, hi, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+  }
+
+  static F Load(const float* p) { return _mm512_loadu_ps(p); }
+  // Eight floats at p, then eight at p + apart.
+  static F LoadPair(const float* p, int apart) { return Join(_mm256_loadu_ps(p), _mm256_loadu_ps(p + apart)); }
+  static void Store(float* p, F v) { _mm512_storeu_ps(p, v); }
+  static F Set1(float v) { return _mm512_set1_ps(v); }
+  static F Add(F a, F b) { return _mm512_add_ps(a, b); }
+  static F Sub(F a, F b) { return _mm512_sub_ps(a, b); }
+  static F Mul(F a, F b) { return _mm512_mul_ps(a, b); }
+  static F Neg(F a) { return _mm512_castsi512_ps(_mm512_xor_si512(_mm512_castps_si512(a), _mm512_set1_epi32(INT32_MIN))); }
+  static F Reverse(F a) {
+    return _mm512_permutexvar_ps(_mm512_setr_epi32(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0), a);
+  }
+
+  static void LoadTwiddle(const double* p, D& re, D& im) {
+    re = {_mm512_loadu_pd(p), _mm512_loadu_pd(p + 16)};
+    im = {_mm512_loadu_pd(p + 8), _mm512_loadu_pd(p + 24)};
+  }
+  static void StoreD(double* p, D v) { _mm512_storeu_pd(p, v.lo), _mm512_storeu_pd(p + 8, v.hi); }
+  static D Set1D(double v) { return {_mm512_set1_pd(v), _mm512_set1_pd(v)}; }
+  static D Add(D a, D b) { return {_mm512_add_pd(a.lo, b.lo), _mm512_add_pd(a.hi, b.hi)}; }
+  static D Sub(D a, D b) { return {_mm512_sub_pd(a.lo, b.lo), _mm512_sub_pd(a.hi, b.hi)}; }
+  static D Mul(D a, D b) { return {_mm512_mul_pd(a.lo, b.lo), _mm512_mul_pd(a.hi, b.hi)}; }
+  static D Neg(D a) { return {Avx512::Neg(a.lo), Avx512::Neg(a.hi)}; }
+  static D MulAdd(D a, D b, D c) { return {_mm512_fmadd_pd(a.lo, b.lo, c.lo), _mm512_fmadd_pd(a.hi, b.hi, c.hi)}; }
+  static D MulSub(D a, D b, D c) { return {_mm512_fmsub_pd(a.lo, b.lo, c.lo), _mm512_fmsub_pd(a.hi, b.hi, c.hi)}; }
+  static D Widen(F v) { return {Avx512::Widen(Low(v)), Avx512::Widen(High(v))}; }
+  static F Narrow(D v) { return Join(Avx512::Narrow(v.lo), Avx512::Narrow(v.hi)); }
+
+  static void UnitProducts(F y, F z, F& tr, F& ti) {
+    const F zero = _mm512_setzero_ps();
+    tr = _mm512_fnmadd_ps(zero, z, y);
+    ti = _mm512_fmadd_ps(zero, y, z);
+  }
+
+  static bool MaybeHard(D r, D i) { return Avx512::MaybeHard(r.lo, i.lo) || Avx512::MaybeHard(r.hi, i.hi); }
+  static unsigned HardLanes(D v) { return Avx512::HardLanes(v.lo) | Avx512::HardLanes(v.hi) << 8; }
+  static unsigned NonZeroLanes(D v) { return Avx512::NonZeroLanes(v.lo) | Avx512::NonZeroLanes(v.hi) << 8; }
+
+  using Flags = Avx512::Flags;
+  template <bool Tiny>
+  static Flags Clear() {
+    return Avx512::Clear<Tiny>();
+  }
+  template <bool Tiny>
+  static void Note(Flags& f, D r, D i) {
+    Avx512::Note<Tiny>(f, r.lo, i.lo);
+    Avx512::Note<Tiny>(f, r.hi, i.hi);
+  }
+  template <bool Tiny>
+  static bool Any(const Flags& f) {
+    return Avx512::Any<Tiny>(f);
+  }
+
+  // Lanes l and l + 8 of rows[0..7] are neighbouring groups: both written as
+  // the sixteen floats at dst + rev3(l)·stride. An 8 x 8 transpose in each
+  // half, the halves' rows then paired.
+  static void StoreRows(const F (&rows)[8], float* dst, std::size_t stride) {
+    const F t0 = _mm512_maskz_unpacklo_ps(0xFFFF, rows[0], rows[1]), t1 = _mm512_maskz_unpackhi_ps(0xFFFF, rows[0], rows[1]);
+    const F t2 = _mm512_maskz_unpacklo_ps(0xFFFF, rows[2], rows[3]), t3 = _mm512_maskz_unpackhi_ps(0xFFFF, rows[2], rows[3]);
+    const F t4 = _mm512_maskz_unpacklo_ps(0xFFFF, rows[4], rows[5]), t5 = _mm512_maskz_unpackhi_ps(0xFFFF, rows[4], rows[5]);
+    const F t6 = _mm512_maskz_unpacklo_ps(0xFFFF, rows[6], rows[7]), t7 = _mm512_maskz_unpackhi_ps(0xFFFF, rows[6], rows[7]);
+    const F u0 = _mm512_shuffle_ps(t0, t2, _MM_SHUFFLE(1, 0, 1, 0));
+    const F u1 = _mm512_shuffle_ps(t0, t2, _MM_SHUFFLE(3, 2, 3, 2));
+    const F u2 = _mm512_shuffle_ps(t1, t3, _MM_SHUFFLE(1, 0, 1, 0));
+    const F u3 = _mm512_shuffle_ps(t1, t3, _MM_SHUFFLE(3, 2, 3, 2));
+    const F u4 = _mm512_shuffle_ps(t4, t6, _MM_SHUFFLE(1, 0, 1, 0));
+    const F u5 = _mm512_shuffle_ps(t4, t6, _MM_SHUFFLE(3, 2, 3, 2));
+    const F u6 = _mm512_shuffle_ps(t5, t7, _MM_SHUFFLE(1, 0, 1, 0));
+    const F u7 = _mm512_shuffle_ps(t5, t7, _MM_SHUFFLE(3, 2, 3, 2));
+    // 128-bit quarters 0 of a and b, then 2 of a and b (first), or 1 and 3.
+    const __m512i first = _mm512_setr_epi32(0, 1, 2, 3, 16, 17, 18, 19, 8, 9, 10, 11, 24, 25, 26, 27);
+    const __m512i second = _mm512_setr_epi32(4, 5, 6, 7, 20, 21, 22, 23, 12, 13, 14, 15, 28, 29, 30, 31);
+    _mm512_storeu_ps(dst, _mm512_permutex2var_ps(u0, first, u4));               // lanes 0, 8
+    _mm512_storeu_ps(dst + 4 * stride, _mm512_permutex2var_ps(u1, first, u5));  // lanes 1, 9
+    _mm512_storeu_ps(dst + 2 * stride, _mm512_permutex2var_ps(u2, first, u6));  // lanes 2, 10
+    _mm512_storeu_ps(dst + 6 * stride, _mm512_permutex2var_ps(u3, first, u7));  // lanes 3, 11
+    _mm512_storeu_ps(dst + stride, _mm512_permutex2var_ps(u0, second, u4));     // lanes 4, 12
+    _mm512_storeu_ps(dst + 5 * stride, _mm512_permutex2var_ps(u1, second, u5)); // lanes 5, 13
+    _mm512_storeu_ps(dst + 3 * stride, _mm512_permutex2var_ps(u2, second, u6)); // lanes 6, 14
+    _mm512_storeu_ps(dst + 7 * stride, _mm512_permutex2var_ps(u3, second, u7)); // lanes 7, 15
+  }
+};
+
+// From 128 points on: the first pass and the stages of 32 or more in
+// sixteen lanes, the pair of stages 3 and 4 in eight.
+template <bool Tiny, bool Real>
+void Run(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im, bool scaled,
+         float scale) {
+  using K8 = Kernel<Avx512, Tiny, Real>;
+  using K16 = Kernel<Avx512x16, Tiny, Real>;
+  if (t.Power < 7) {
+    K8::Transform(t, inRe, inIm, re, im, scaled, scale);
+    return;
+  }
+  const int n = 1 << t.Power;
+  K16::FirstPass(t, inRe, inIm, re, im);
+  for (int stage = 3; stage < t.Power;) {
+    const int half = 1 << stage;
+    if (stage + 1 < t.Power) {
+      const bool last = scaled && stage + 2 == t.Power;
+      if (half < 2 * K16::L)
+        last ? K8::template TwoStages<true>(re, im, n, half, t.Twiddles, scale)
+             : K8::template TwoStages<false>(re, im, n, half, t.Twiddles, scale);
+      else
+        last ? K16::template TwoStages<true>(re, im, n, half, t.Twiddles, scale)
+             : K16::template TwoStages<false>(re, im, n, half, t.Twiddles, scale);
+      stage += 2;
+    } else {
+      scaled ? K16::template OneStage<true>(re, im, n, half, t.Twiddles, scale)
+             : K16::template OneStage<false>(re, im, n, half, t.Twiddles, scale);
+      stage += 1;
+    }
+  }
+}
+
 }  // namespace
 
 void TransformAvx512(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im,
                      bool scaled, float scale, bool tiny) noexcept {
   // The scaled transform is Inverse's, whose results are real.
   if (scaled)
-    tiny ? Kernel<Avx512, true, true>::Transform(t, inRe, inIm, re, im, true, scale)
-         : Kernel<Avx512, false, true>::Transform(t, inRe, inIm, re, im, true, scale);
+    tiny ? Run<true, true>(t, inRe, inIm, re, im, true, scale) : Run<false, true>(t, inRe, inIm, re, im, true, scale);
   else
-    tiny ? Kernel<Avx512, true, false>::Transform(t, inRe, inIm, re, im, false, scale)
-         : Kernel<Avx512, false, false>::Transform(t, inRe, inIm, re, im, false, scale);
+    tiny ? Run<true, false>(t, inRe, inIm, re, im, false, scale)
+         : Run<false, false>(t, inRe, inIm, re, im, false, scale);
 }
 
 void MirrorAvx512(float* re, float* im, int n) noexcept { Kernel<Avx512, false, false>::Mirror(re, im, n); }

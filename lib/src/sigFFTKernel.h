@@ -77,7 +77,11 @@ struct Kernel {
   // part of the table (j a multiple of L): the real parts at 2j - j mod 8,
   // the imaginary parts eight entries later.
   static constexpr int Offset(int j) { return 2 * j - (j & 7); }
-  [[gnu::always_inline]] static Twiddle At(const double* p) { return {S::LoadD(p), S::LoadD(p + 8)}; }
+  [[gnu::always_inline]] static Twiddle At(const double* p) {
+    Twiddle w;
+    S::LoadTwiddle(p, w.re, w.im);
+    return w;
+  }
   [[gnu::always_inline]] static Twiddle Same(double re, double im) { return {S::Set1D(re), S::Set1D(im)}; }
 
   struct Pair {
@@ -178,38 +182,42 @@ struct Kernel {
   // are any, nothing is stored and the block is computed again exactly from
   // its inputs, which are still in place.
 
-  // Butterflies j .. j + L - 1 of a stage of half-span H in the block at
-  // (xr, xi), with their twiddles at w.
+  // Butterflies j .. j + 2L - 1 of a stage of half-span H in the block at
+  // (xr, xi), as two independent vectors, with their twiddles at w.
   template <bool Exact, bool Scaled>
-  [[gnu::always_inline]] static bool OneBlock(float* xr, float* xi, std::size_t half, const double* w,
+  [[gnu::always_inline]] static bool TwoBlock(float* xr, float* xi, std::size_t half, const double* w,
                                               float scale) {
     typename S::Flags f = S::template Clear<Tiny>();
-    F ur = S::Load(xr), ui = S::Load(xi), vr = S::Load(xr + half), vi = S::Load(xi + half);
-    Butterfly<Exact>(At(w), ur, ui, vr, vi, f);
+    F ar = S::Load(xr), ai = S::Load(xi), br = S::Load(xr + half), bi = S::Load(xi + half);
+    F cr = S::Load(xr + L), ci = S::Load(xi + L), dr = S::Load(xr + L + half), di = S::Load(xi + L + half);
+    Butterfly<Exact>(At(w), ar, ai, br, bi, f);
+    Butterfly<Exact>(At(w + Offset(L)), cr, ci, dr, di, f);
     if constexpr (!Exact)
       if (S::template Any<Tiny>(f)) return false;
     if constexpr (Scaled) {
       const F s = S::Set1(scale);
-      ur = S::Mul(ur, s), ui = S::Mul(ui, s), vr = S::Mul(vr, s), vi = S::Mul(vi, s);
+      ar = S::Mul(ar, s), ai = S::Mul(ai, s), br = S::Mul(br, s), bi = S::Mul(bi, s);
+      cr = S::Mul(cr, s), ci = S::Mul(ci, s), dr = S::Mul(dr, s), di = S::Mul(di, s);
     }
-    S::Store(xr, ur), S::Store(xi, ui), S::Store(xr + half, vr), S::Store(xi + half, vi);
+    S::Store(xr, ar), S::Store(xi, ai), S::Store(xr + half, br), S::Store(xi + half, bi);
+    S::Store(xr + L, cr), S::Store(xi + L, ci), S::Store(xr + L + half, dr), S::Store(xi + L + half, di);
     return true;
   }
   template <bool Scaled>
-  [[gnu::noinline, gnu::cold]] static void ExactOneBlock(float* xr, float* xi, std::size_t half, const double* w,
+  [[gnu::noinline, gnu::cold]] static void ExactTwoBlock(float* xr, float* xi, std::size_t half, const double* w,
                                                          float scale) {
-    OneBlock<true, Scaled>(xr, xi, half, w, scale);
+    TwoBlock<true, Scaled>(xr, xi, half, w, scale);
   }
 
-  // One stage of half-span H = `half` (a multiple of L).
+  // One stage of half-span H = `half` (a multiple of 2L).
   template <bool Scaled>
   [[gnu::noinline]] static void OneStage(float* re, float* im, int n, int half, const double* tw, float scale) {
     const auto h = static_cast<std::size_t>(half);
     const double* stage = tw + 2 * h;
     for (int b = 0; b < n; b += 2 * half)
-      for (int j = 0; j < half; j += L)
-        if (!OneBlock<false, Scaled>(re + b + j, im + b + j, h, stage + Offset(j), scale)) [[unlikely]]
-          ExactOneBlock<Scaled>(re + b + j, im + b + j, h, stage + Offset(j), scale);
+      for (int j = 0; j < half; j += 2 * L)
+        if (!TwoBlock<false, Scaled>(re + b + j, im + b + j, h, stage + Offset(j), scale)) [[unlikely]]
+          ExactTwoBlock<Scaled>(re + b + j, im + b + j, h, stage + Offset(j), scale);
   }
 
   // Stages t and t+1 on lanes j .. j + L - 1 of a block of 4H (H = 2^t),
@@ -296,8 +304,13 @@ struct Kernel {
     typename S::Flags f = S::template Clear<Tiny>();
     F ar[8], ai[8];
     for (int b = 0; b < 8; ++b) {
-      ar[b] = S::Load(inRe + q + kStream[b] * eighth);
-      ai[b] = S::Load(inIm + q + kStream[b] * eighth);
+      if constexpr (S::kPairedRows) {
+        ar[b] = S::LoadPair(inRe + q + kStream[b] * eighth, eighth / 2);
+        ai[b] = S::LoadPair(inIm + q + kStream[b] * eighth, eighth / 2);
+      } else {
+        ar[b] = S::Load(inRe + q + kStream[b] * eighth);
+        ai[b] = S::Load(inIm + q + kStream[b] * eighth);
+      }
     }
     for (int b = 0; b < 8; b += 2) UnitButterfly(ar[b], ai[b], ar[b + 1], ai[b + 1]);
     UnitButterfly(ar[0], ai[0], ar[2], ai[2]);
@@ -345,6 +358,15 @@ struct Kernel {
       w[2 * k + 1] = t.Twiddles[at + static_cast<std::size_t>(TwiddleBlock(stage))];
     }
     const int sixteenth = n / 16;
+    if constexpr (S::kPairedRows) {
+      // Lanes l and l + L/2 hold q + l and q + N/16 + l, whose groups are
+      // neighbours: each transposed row pair is one run of 16 outputs.
+      for (int q = 0; q < sixteenth; q += L / 2) {
+        const int base = 8 * t.BitReverse[8 * q];
+        AnyGroups(eighth, w, q, inRe, inIm, re + base, im + base, static_cast<std::size_t>(eighth));
+      }
+      return;
+    }
     if (n <= kDirectRows || sixteenth < L) {
       for (int q = 0; q < eighth; q += L) {
         const int base = 8 * t.BitReverse[8 * q];  // 8·rev(q), rev in P - 3 bits

@@ -11,6 +11,7 @@ namespace {
 struct Sse2 {
   using F = __m128;  // lanes 0 and 1
   using D = __m128d;
+  static constexpr bool kPairedRows = false;
   static constexpr int kLanes = 2;
 
   static F Load(const float* p) { return _mm_castsi128_ps(_mm_loadu_si64(p)); }
@@ -23,6 +24,8 @@ struct Sse2 {
   static F Reverse(F a) { return _mm_shuffle_ps(a, a, _MM_SHUFFLE(3, 2, 0, 1)); }
 
   static D LoadD(const double* p) { return _mm_loadu_pd(p); }
+  // Twiddles from the table's blocks of eight real then eight imaginary parts.
+  static void LoadTwiddle(const double* p, D& re, D& im) { re = LoadD(p), im = LoadD(p + 8); }
   static void StoreD(double* p, D v) { _mm_storeu_pd(p, v); }
   static D Set1D(double v) { return _mm_set1_pd(v); }
   static D Add(D a, D b) { return _mm_add_pd(a, b); }
