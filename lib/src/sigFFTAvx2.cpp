@@ -36,6 +36,7 @@ struct Avx2 {
   static D MulAdd(D a, D b, D c) { return _mm256_fmadd_pd(a, b, c); }
   static D MulSub(D a, D b, D c) { return _mm256_fmsub_pd(a, b, c); }
   static D Widen(F v) { return _mm256_cvtps_pd(v); }
+  static D WidenLoad(const float* p) { return Widen(Load(p)); }
   static F Narrow(D v) { return _mm256_cvtpd_ps(v); }
 
   // y - 0·z and z + 0·y, each with one rounding of an exact product.

@@ -41,6 +41,7 @@ struct Avx512 {
   // The zero-masked forms with a full mask: the plain ones trip GCC 12's
   // -Wmaybe-uninitialized inside the intrinsics header.
   static D Widen(F v) { return _mm512_maskz_cvtps_pd(0xFF, v); }
+  static D WidenLoad(const float* p) { return Widen(Load(p)); }
   static F Narrow(D v) { return _mm512_maskz_cvtpd_ps(0xFF, v); }
 
   // y - 0·z and z + 0·y, each with one rounding of an exact product.
@@ -139,13 +140,14 @@ struct Avx512x16 {
   static constexpr bool kPairedRows = true;
   static constexpr int kLanes = 16;
 
-  // Halves split and joined with vector shuffles the compiler sees through
-  // (the intrinsic casts trip GCC 12's -Wuninitialized).
-  static __m256 Low(F v) { return __builtin_shufflevector(v, v, 0, 1, 2, 3, 4, 5, 6, 7); }
-  static __m256 High(F v) { return __builtin_shufflevector(v, v, 8, 9, 10, 11, 12, 13, 14, 15); }
-  static F Join(__m256 lo, __m256 hi) {
-    return __builtin_shufflevector(lo, hi, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+  // The low half is free (the masked extract of half 0 compiles to nothing;
+  // the cast intrinsic trips GCC 12's -Wuninitialized), the high half one
+  // extract, joining one insert.
+  static __m256 Low(F v) {
+    return _mm256_castpd_ps(_mm512_maskz_extractf64x4_pd(0xF, _mm512_castps_pd(v), 0));
   }
+  static __m256 High(F v) { return _mm512_extractf32x8_ps(v, 1); }
+  static F Join(__m256 lo, __m256 hi) { return _mm512_insertf32x8(_mm512_castps256_ps512(lo), hi, 1); }
 
   static F Load(const float* p) { return _mm512_loadu_ps(p); }
   // Eight floats at p, then eight at p + apart.
@@ -173,6 +175,8 @@ struct Avx512x16 {
   static D MulAdd(D a, D b, D c) { return {_mm512_fmadd_pd(a.lo, b.lo, c.lo), _mm512_fmadd_pd(a.hi, b.hi, c.hi)}; }
   static D MulSub(D a, D b, D c) { return {_mm512_fmsub_pd(a.lo, b.lo, c.lo), _mm512_fmsub_pd(a.hi, b.hi, c.hi)}; }
   static D Widen(F v) { return {Avx512::Widen(Low(v)), Avx512::Widen(High(v))}; }
+  // The halves converted straight from memory, with no extract.
+  static D WidenLoad(const float* p) { return {Avx512::WidenLoad(p), Avx512::WidenLoad(p + 8)}; }
   static F Narrow(D v) { return Join(Avx512::Narrow(v.lo), Avx512::Narrow(v.hi)); }
 
   static void UnitProducts(F y, F z, F& tr, F& ti) {

@@ -143,9 +143,8 @@ struct Kernel {
   // i + v·2^-60: unchanged where it matters, while the exact results of heavy
   // cancellation lose their chance pattern of trailing zeros, which would
   // otherwise send a block to the exact path every few butterflies.
-  [[gnu::always_inline]] static void NotedProducts(const Twiddle& w, F yr, F yi, F& tr, F& ti,
+  [[gnu::always_inline]] static void NotedProducts(const Twiddle& w, D a, D b, F& tr, F& ti,
                                                    typename S::Flags& f) {
-    const D a = S::Widen(yr), b = S::Widen(yi);
     const D v = S::Mul(w.im, a);
     const D r = S::MulSub(w.re, a, S::Mul(w.im, b));
     const D i = S::MulAdd(w.re, b, v);
@@ -165,7 +164,20 @@ struct Kernel {
     if constexpr (Exact)
       Products(w, yr, yi, tr, ti);
     else
-      NotedProducts(w, yr, yi, tr, ti, f);
+      NotedProducts(w, S::Widen(yr), S::Widen(yi), tr, ti, f);
+    yr = S::Sub(xr, tr), yi = S::Sub(xi, ti);
+    xr = S::Add(xr, tr), xi = S::Add(xi, ti);
+  }
+
+  // The same with y read from memory only as the products need it.
+  template <bool Exact>
+  [[gnu::always_inline]] static void ButterflyFrom(const Twiddle& w, F& xr, F& xi, const float* pr, const float* pi,
+                                                   F& yr, F& yi, typename S::Flags& f) {
+    F tr, ti;
+    if constexpr (Exact)
+      Products(w, S::Load(pr), S::Load(pi), tr, ti);
+    else
+      NotedProducts(w, S::WidenLoad(pr), S::WidenLoad(pi), tr, ti, f);
     yr = S::Sub(xr, tr), yi = S::Sub(xi, ti);
     xr = S::Add(xr, tr), xi = S::Add(xi, ti);
   }
@@ -188,10 +200,10 @@ struct Kernel {
   [[gnu::always_inline]] static bool TwoBlock(float* xr, float* xi, std::size_t half, const double* w,
                                               float scale) {
     typename S::Flags f = S::template Clear<Tiny>();
-    F ar = S::Load(xr), ai = S::Load(xi), br = S::Load(xr + half), bi = S::Load(xi + half);
-    F cr = S::Load(xr + L), ci = S::Load(xi + L), dr = S::Load(xr + L + half), di = S::Load(xi + L + half);
-    Butterfly<Exact>(At(w), ar, ai, br, bi, f);
-    Butterfly<Exact>(At(w + Offset(L)), cr, ci, dr, di, f);
+    F ar = S::Load(xr), ai = S::Load(xi), br, bi;
+    ButterflyFrom<Exact>(At(w), ar, ai, xr + half, xi + half, br, bi, f);
+    F cr = S::Load(xr + L), ci = S::Load(xi + L), dr, di;
+    ButterflyFrom<Exact>(At(w + Offset(L)), cr, ci, xr + L + half, xi + L + half, dr, di, f);
     if constexpr (!Exact)
       if (S::template Any<Tiny>(f)) return false;
     if constexpr (Scaled) {
@@ -230,17 +242,14 @@ struct Kernel {
   [[gnu::always_inline]] static bool FourBlock(float* pr, float* pi, std::size_t half, const double* w1,
                                                const double* w2, const double* w3, float scale) {
     typename S::Flags f = S::template Clear<Tiny>();
-    F ar0 = S::Load(pr), ai0 = S::Load(pi), ar1 = S::Load(pr + half), ai1 = S::Load(pi + half);
-    Butterfly<Exact>(At(w1), ar0, ai0, ar1, ai1, f);
-    F br0 = S::Load(pr + Apart), bi0 = S::Load(pi + Apart);
-    F br1 = S::Load(pr + Apart + half), bi1 = S::Load(pi + Apart + half);
-    Butterfly<Exact>(At(w1 + WApart), br0, bi0, br1, bi1, f);
-    F ar2 = S::Load(pr + 2 * half), ai2 = S::Load(pi + 2 * half);
-    F ar3 = S::Load(pr + 3 * half), ai3 = S::Load(pi + 3 * half);
-    Butterfly<Exact>(At(w1), ar2, ai2, ar3, ai3, f);
-    F br2 = S::Load(pr + Apart + 2 * half), bi2 = S::Load(pi + Apart + 2 * half);
-    F br3 = S::Load(pr + Apart + 3 * half), bi3 = S::Load(pi + Apart + 3 * half);
-    Butterfly<Exact>(At(w1 + WApart), br2, bi2, br3, bi3, f);
+    F ar0 = S::Load(pr), ai0 = S::Load(pi), ar1, ai1;
+    ButterflyFrom<Exact>(At(w1), ar0, ai0, pr + half, pi + half, ar1, ai1, f);
+    F br0 = S::Load(pr + Apart), bi0 = S::Load(pi + Apart), br1, bi1;
+    ButterflyFrom<Exact>(At(w1 + WApart), br0, bi0, pr + Apart + half, pi + Apart + half, br1, bi1, f);
+    F ar2 = S::Load(pr + 2 * half), ai2 = S::Load(pi + 2 * half), ar3, ai3;
+    ButterflyFrom<Exact>(At(w1), ar2, ai2, pr + 3 * half, pi + 3 * half, ar3, ai3, f);
+    F br2 = S::Load(pr + Apart + 2 * half), bi2 = S::Load(pi + Apart + 2 * half), br3, bi3;
+    ButterflyFrom<Exact>(At(w1 + WApart), br2, bi2, pr + Apart + 3 * half, pi + Apart + 3 * half, br3, bi3, f);
     Butterfly<Exact>(At(w2), ar0, ai0, ar2, ai2, f);
     Butterfly<Exact>(At(w2 + WApart), br0, bi0, br2, bi2, f);
     Butterfly<Exact>(At(w3), ar1, ai1, ar3, ai3, f);

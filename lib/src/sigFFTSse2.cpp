@@ -36,6 +36,7 @@ struct Sse2 {
   static D MulAdd(D a, D b, D c) { return _mm_add_pd(_mm_mul_pd(a, b), c); }
   static D MulSub(D a, D b, D c) { return _mm_sub_pd(_mm_mul_pd(a, b), c); }
   static D Widen(F v) { return _mm_cvtps_pd(v); }
+  static D WidenLoad(const float* p) { return Widen(Load(p)); }
   static F Narrow(D v) { return _mm_cvtpd_ps(v); }
 
   static void UnitProducts(F y, F z, F& tr, F& ti) {
