@@ -246,7 +246,15 @@ void Run(const TransformTables& t, const float* inRe, const float* inIm, float* 
     return;
   }
   const int n = 1 << t.Power;
-  K16::FirstPass(t, inRe, inIm, re, im);
+  switch (t.Power) {
+    case 7: K16::template FirstPass<7>(t, inRe, inIm, re, im); break;
+    case 8: K16::template FirstPass<8>(t, inRe, inIm, re, im); break;
+    case 9: K16::template FirstPass<9>(t, inRe, inIm, re, im); break;
+    case 10: K16::template FirstPass<10>(t, inRe, inIm, re, im); break;
+    case 11: K16::template FirstPass<11>(t, inRe, inIm, re, im); break;
+    case 12: K16::template FirstPass<12>(t, inRe, inIm, re, im); break;
+    default: K16::template FirstPass<>(t, inRe, inIm, re, im); break;
+  }
   for (int stage = 3; stage < t.Power;) {
     const int half = 1 << stage;
     if (stage + 1 < t.Power) {

@@ -353,9 +353,12 @@ struct Kernel {
   // of eight streams; the rows are then transposed into place. For q a
   // multiple of L, rev(q + l) = rev(q) + rev(l)·N/(8L), so lane l's group
   // starts rev(l)·N/L floats after group rev(q).
+  // With Power fixed at compile time, every stream and row is a constant
+  // offset from one pointer per array.
+  template <int Power = 0>
   [[gnu::noinline]] static void FirstPass(const TransformTables& t, const float* inRe, const float* inIm, float* re,
                                           float* im) {
-    const int n = 1 << t.Power;
+    const int n = 1 << (Power ? Power : t.Power);
     const int eighth = n / 8;
     const auto stride = static_cast<std::size_t>(n / L);
     // Stage 1 j = 1 and stage 2 j = 1..3.
@@ -406,7 +409,7 @@ struct Kernel {
   static void Transform(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im,
                         bool scaled, float scale) {
     const int n = 1 << t.Power;
-    FirstPass(t, inRe, inIm, re, im);
+    FirstPass<>(t, inRe, inIm, re, im);
     for (int stage = 3; stage < t.Power;) {
       const int half = 1 << stage;
       if (stage + 1 < t.Power) {
