@@ -159,7 +159,7 @@ struct Avx512x16 {
   static F Mul(F a, F b) { return _mm512_mul_ps(a, b); }
   static F Neg(F a) { return _mm512_castsi512_ps(_mm512_xor_si512(_mm512_castps_si512(a), _mm512_set1_epi32(INT32_MIN))); }
   static F Reverse(F a) {
-    return _mm512_permutexvar_ps(_mm512_setr_epi32(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0), a);
+    return _mm512_maskz_permutexvar_ps(0xFFFF, _mm512_setr_epi32(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0), a);
   }
 
   static void LoadTwiddle(const double* p, D& re, D& im) {
@@ -286,6 +286,6 @@ void TransformAvx512(const TransformTables& t, const float* inRe, const float* i
          : Run<false, false>(t, inRe, inIm, re, im, false, scale);
 }
 
-void MirrorAvx512(float* re, float* im, int n) noexcept { Kernel<Avx512, false, false>::Mirror(re, im, n); }
+void MirrorAvx512(float* re, float* im, int n) noexcept { Kernel<Avx512x16, false, false>::Mirror(re, im, n); }
 
 }  // namespace tessaro::fft
