@@ -13,6 +13,7 @@ struct Avx2 {
   using F = __m128;
   using D = __m256d;
   static constexpr bool kPairedRows = false;
+  static constexpr bool kFloatFma = true;
   static constexpr int kLanes = 4;
 
   static F Load(const float* p) { return _mm_loadu_ps(p); }
@@ -24,6 +25,9 @@ struct Avx2 {
   static F Neg(F a) { return _mm_xor_ps(a, _mm_set1_ps(-0.0f)); }
   static F Reverse(F a) { return _mm_shuffle_ps(a, a, _MM_SHUFFLE(0, 1, 2, 3)); }
 
+  // a·b + c and c - a·b with one rounding.
+  static F MulAddF(F a, F b, F c) { return _mm_fmadd_ps(a, b, c); }
+  static F NegMulAddF(F a, F b, F c) { return _mm_fnmadd_ps(a, b, c); }
   static D LoadD(const double* p) { return _mm256_loadu_pd(p); }
   // Twiddles from the table's blocks of eight real then eight imaginary parts.
   static void LoadTwiddle(const double* p, D& re, D& im) { re = LoadD(p), im = LoadD(p + 8); }

@@ -14,6 +14,7 @@ struct Avx512 {
   using F = __m256;
   using D = __m512d;
   static constexpr bool kPairedRows = false;
+  static constexpr bool kFloatFma = true;
   static constexpr int kLanes = 8;
 
   static F Load(const float* p) { return _mm256_loadu_ps(p); }
@@ -25,6 +26,9 @@ struct Avx512 {
   static F Neg(F a) { return _mm256_xor_ps(a, _mm256_set1_ps(-0.0f)); }
   static F Reverse(F a) { return _mm256_permutevar8x32_ps(a, _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0)); }
 
+  // a·b + c and c - a·b with one rounding.
+  static F MulAddF(F a, F b, F c) { return _mm256_fmadd_ps(a, b, c); }
+  static F NegMulAddF(F a, F b, F c) { return _mm256_fnmadd_ps(a, b, c); }
   static D LoadD(const double* p) { return _mm512_loadu_pd(p); }
   // Twiddles from the table's blocks of eight real then eight imaginary parts.
   static void LoadTwiddle(const double* p, D& re, D& im) { re = LoadD(p), im = LoadD(p + 8); }
@@ -138,6 +142,7 @@ struct Avx512x16 {
     __m512d lo, hi;
   };
   static constexpr bool kPairedRows = true;
+  static constexpr bool kFloatFma = true;
   static constexpr int kLanes = 16;
 
   // The low half is free (the masked extract of half 0 compiles to nothing;
@@ -162,6 +167,8 @@ struct Avx512x16 {
     return _mm512_maskz_permutexvar_ps(0xFFFF, _mm512_setr_epi32(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0), a);
   }
 
+  static F MulAddF(F a, F b, F c) { return _mm512_fmadd_ps(a, b, c); }
+  static F NegMulAddF(F a, F b, F c) { return _mm512_fnmadd_ps(a, b, c); }
   static void LoadTwiddle(const double* p, D& re, D& im) {
     re = {_mm512_loadu_pd(p), _mm512_loadu_pd(p + 16)};
     im = {_mm512_loadu_pd(p + 8), _mm512_loadu_pd(p + 24)};

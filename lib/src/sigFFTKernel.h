@@ -143,6 +143,7 @@ struct Kernel {
   // i + v·2^-60: unchanged where it matters, while the exact results of heavy
   // cancellation lose their chance pattern of trailing zeros, which would
   // otherwise send a block to the exact path every few butterflies.
+  template <bool Nudge = Real>
   [[gnu::always_inline]] static void NotedProducts(const Twiddle& w, D a, D b, F& tr, F& ti,
                                                    typename S::Flags& f) {
     const D v = S::Mul(w.im, a);
@@ -150,7 +151,7 @@ struct Kernel {
     const D i = S::MulAdd(w.re, b, v);
     tr = S::Narrow(r);
     ti = S::Narrow(i);
-    if constexpr (Real)
+    if constexpr (Nudge)
       S::template Note<Tiny>(f, r, S::MulAdd(v, S::Set1D(0x1p-60), i));
     else
       S::template Note<Tiny>(f, r, i);
@@ -158,13 +159,13 @@ struct Kernel {
 
   // x, y := x + t, x - t with t = w·y: exactly (Exact), or with the
   // suspects noted in f.
-  template <bool Exact>
+  template <bool Exact, bool Nudge = Real>
   [[gnu::always_inline]] static void Butterfly(const Twiddle& w, F& xr, F& xi, F& yr, F& yi, typename S::Flags& f) {
     F tr, ti;
     if constexpr (Exact)
       Products(w, yr, yi, tr, ti);
     else
-      NotedProducts(w, S::Widen(yr), S::Widen(yi), tr, ti, f);
+      NotedProducts<Nudge>(w, S::Widen(yr), S::Widen(yi), tr, ti, f);
     yr = S::Sub(xr, tr), yi = S::Sub(xi, ti);
     xr = S::Add(xr, tr), xi = S::Add(xi, ti);
   }
@@ -178,6 +179,17 @@ struct Kernel {
       Products(w, S::Load(pr), S::Load(pi), tr, ti);
     else
       NotedProducts(w, S::WidenLoad(pr), S::WidenLoad(pi), tr, ti, f);
+    yr = S::Sub(xr, tr), yi = S::Sub(xi, ti);
+    xr = S::Add(xr, tr), xi = S::Add(xi, ti);
+  }
+
+  // The same with a twiddle (0, wi): the products 0·y - wi·z and 0·z + wi·y
+  // are single products, exact in any precision of 48 bits or more, so one
+  // fused multiply-add each gives the float of their extended value.
+  [[gnu::always_inline]] static void ImaginaryButterfly(F wi, F& xr, F& xi, F& yr, F& yi) {
+    const F zero = S::Set1(0.0f);
+    const F tr = S::NegMulAddF(wi, yi, S::Mul(zero, yr));
+    const F ti = S::MulAddF(wi, yr, S::Mul(zero, yi));
     yr = S::Sub(xr, tr), yi = S::Sub(xi, ti);
     xr = S::Add(xr, tr), xi = S::Add(xi, ti);
   }
@@ -306,7 +318,7 @@ struct Kernel {
   // The L groups whose first input is q .. q + L - 1: stages 0..2 inside
   // each group of eight, one group per lane, then lane l written to the eight
   // floats at dst + rev(l)·stride (rev reversing the bits of a lane number).
-  template <bool Exact>
+  template <bool Exact, bool ImaginaryTwiddle>
   [[gnu::always_inline]] static bool Groups(int eighth, const double* w, int q, const float* inRe,
                                             const float* inIm, float* dstRe, float* dstIm, std::size_t stride) {
     constexpr int kStream[8] = {0, 4, 2, 6, 1, 5, 3, 7};  // rev3(b)
@@ -324,27 +336,33 @@ struct Kernel {
     for (int b = 0; b < 8; b += 2) UnitButterfly(ar[b], ai[b], ar[b + 1], ai[b + 1]);
     UnitButterfly(ar[0], ai[0], ar[2], ai[2]);
     UnitButterfly(ar[4], ai[4], ar[6], ai[6]);
-    Butterfly<Exact>(Same(w[0], w[1]), ar[1], ai[1], ar[3], ai[3], f);
-    Butterfly<Exact>(Same(w[0], w[1]), ar[5], ai[5], ar[7], ai[7], f);
+    // No cancellation nudge: these early stages see no heavy cancellation.
+    Butterfly<Exact, false>(Same(w[0], w[1]), ar[1], ai[1], ar[3], ai[3], f);
+    Butterfly<Exact, false>(Same(w[0], w[1]), ar[5], ai[5], ar[7], ai[7], f);
     UnitButterfly(ar[0], ai[0], ar[4], ai[4]);
-    Butterfly<Exact>(Same(w[2], w[3]), ar[1], ai[1], ar[5], ai[5], f);
-    Butterfly<Exact>(Same(w[4], w[5]), ar[2], ai[2], ar[6], ai[6], f);
-    Butterfly<Exact>(Same(w[6], w[7]), ar[3], ai[3], ar[7], ai[7], f);
+    Butterfly<Exact, false>(Same(w[2], w[3]), ar[1], ai[1], ar[5], ai[5], f);
+    if constexpr (ImaginaryTwiddle)
+      ImaginaryButterfly(S::Set1(static_cast<float>(w[5])), ar[2], ai[2], ar[6], ai[6]);
+    else
+      Butterfly<Exact, false>(Same(w[4], w[5]), ar[2], ai[2], ar[6], ai[6], f);
+    Butterfly<Exact, false>(Same(w[6], w[7]), ar[3], ai[3], ar[7], ai[7], f);
     if constexpr (!Exact)
       if (S::template Any<Tiny>(f)) return false;
     S::StoreRows(ar, dstRe, stride);
     S::StoreRows(ai, dstIm, stride);
     return true;
   }
+  template <bool ImaginaryTwiddle>
   [[gnu::noinline, gnu::cold]] static void ExactGroups(int eighth, const double* w, int q, const float* inRe,
                                                        const float* inIm, float* dstRe, float* dstIm,
                                                        std::size_t stride) {
-    Groups<true>(eighth, w, q, inRe, inIm, dstRe, dstIm, stride);
+    Groups<true, ImaginaryTwiddle>(eighth, w, q, inRe, inIm, dstRe, dstIm, stride);
   }
+  template <bool ImaginaryTwiddle>
   [[gnu::always_inline]] static void AnyGroups(int eighth, const double* w, int q, const float* inRe,
                                                const float* inIm, float* dstRe, float* dstIm, std::size_t stride) {
-    if (!Groups<false>(eighth, w, q, inRe, inIm, dstRe, dstIm, stride)) [[unlikely]]
-      ExactGroups(eighth, w, q, inRe, inIm, dstRe, dstIm, stride);
+    if (!Groups<false, ImaginaryTwiddle>(eighth, w, q, inRe, inIm, dstRe, dstIm, stride)) [[unlikely]]
+      ExactGroups<ImaginaryTwiddle>(eighth, w, q, inRe, inIm, dstRe, dstIm, stride);
   }
 
   // The bit-reversed gather with stages 0, 1 and 2 (N >= 8·L). Output group
@@ -358,31 +376,42 @@ struct Kernel {
   template <int Power = 0>
   [[gnu::noinline]] static void FirstPass(const TransformTables& t, const float* inRe, const float* inIm, float* re,
                                           float* im) {
-    const int n = 1 << (Power ? Power : t.Power);
-    const int eighth = n / 8;
-    const auto stride = static_cast<std::size_t>(n / L);
-    // Stage 1 j = 1 and stage 2 j = 1..3.
-    double w[8];  // real and imaginary parts, read where used
+    // Stage 1 j = 1 and stage 2 j = 1..3: real and imaginary parts, read
+    // where used.
+    double w[8];
     for (int k = 0; k < 4; ++k) {
       const int stage = k == 0 ? 1 : 2;
       const std::size_t at = TwiddleIndex(stage, k == 0 ? 1 : k);
       w[2 * k] = t.Twiddles[at];
       w[2 * k + 1] = t.Twiddles[at + static_cast<std::size_t>(TwiddleBlock(stage))];
     }
+    // The recurrence gives stage 2 j = 2 a real part of exactly 0 (cos and
+    // sin of pi/4 round to the same float), whose products are single ones.
+    if (S::kFloatFma && w[4] == 0.0)
+      Gather<Power, true>(t, w, inRe, inIm, re, im);
+    else
+      Gather<Power, false>(t, w, inRe, inIm, re, im);
+  }
+  template <int Power, bool ImaginaryTwiddle>
+  [[gnu::always_inline]] static void Gather(const TransformTables& t, const double* w, const float* inRe,
+                                            const float* inIm, float* re, float* im) {
+    const int n = 1 << (Power ? Power : t.Power);
+    const int eighth = n / 8;
+    const auto stride = static_cast<std::size_t>(n / L);
     const int sixteenth = n / 16;
     if constexpr (S::kPairedRows) {
       // Lanes l and l + L/2 hold q + l and q + N/16 + l, whose groups are
       // neighbours: each transposed row pair is one run of 16 outputs.
       for (int q = 0; q < sixteenth; q += L / 2) {
         const int base = 8 * t.BitReverse[8 * q];
-        AnyGroups(eighth, w, q, inRe, inIm, re + base, im + base, static_cast<std::size_t>(eighth));
+        AnyGroups<ImaginaryTwiddle>(eighth, w, q, inRe, inIm, re + base, im + base, static_cast<std::size_t>(eighth));
       }
       return;
     }
     if (n <= kDirectRows || sixteenth < L) {
       for (int q = 0; q < eighth; q += L) {
         const int base = 8 * t.BitReverse[8 * q];  // 8·rev(q), rev in P - 3 bits
-        AnyGroups(eighth, w, q, inRe, inIm, re + base, im + base, stride);
+        AnyGroups<ImaginaryTwiddle>(eighth, w, q, inRe, inIm, re + base, im + base, stride);
       }
       return;
     }
@@ -393,8 +422,8 @@ struct Kernel {
     // before their second half arrives.
     alignas(64) float bufRe[L][16], bufIm[L][16];
     for (int q = 0; q < sixteenth; q += L) {
-      AnyGroups(eighth, w, q, inRe, inIm, &bufRe[0][0], &bufIm[0][0], 16);
-      AnyGroups(eighth, w, q + sixteenth, inRe, inIm, &bufRe[0][8], &bufIm[0][8], 16);
+      AnyGroups<ImaginaryTwiddle>(eighth, w, q, inRe, inIm, &bufRe[0][0], &bufIm[0][0], 16);
+      AnyGroups<ImaginaryTwiddle>(eighth, w, q + sixteenth, inRe, inIm, &bufRe[0][8], &bufIm[0][8], 16);
       const int base = 8 * t.BitReverse[8 * q];
       for (int l = 0; l < L; ++l) {
         const std::size_t at = static_cast<std::size_t>(base) + static_cast<std::size_t>(l) * stride;

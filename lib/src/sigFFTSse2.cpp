@@ -12,6 +12,7 @@ struct Sse2 {
   using F = __m128;  // lanes 0 and 1
   using D = __m128d;
   static constexpr bool kPairedRows = false;
+  static constexpr bool kFloatFma = false;
   static constexpr int kLanes = 2;
 
   static F Load(const float* p) { return _mm_castsi128_ps(_mm_loadu_si64(p)); }
@@ -23,6 +24,9 @@ struct Sse2 {
   static F Neg(F a) { return _mm_xor_ps(a, _mm_set1_ps(-0.0f)); }
   static F Reverse(F a) { return _mm_shuffle_ps(a, a, _MM_SHUFFLE(3, 2, 0, 1)); }
 
+  // No fused multiply-add: never called (kFloatFma is false).
+  static F MulAddF(F a, F b, F c) { return _mm_add_ps(_mm_mul_ps(a, b), c); }
+  static F NegMulAddF(F a, F b, F c) { return _mm_sub_ps(c, _mm_mul_ps(a, b)); }
   static D LoadD(const double* p) { return _mm_loadu_pd(p); }
   // Twiddles from the table's blocks of eight real then eight imaginary parts.
   static void LoadTwiddle(const double* p, D& re, D& im) { re = LoadD(p), im = LoadD(p + 8); }
