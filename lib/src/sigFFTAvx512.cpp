@@ -158,6 +158,11 @@ struct Avx512x16 {
   // Eight floats at p, then eight at p + apart.
   static F LoadPair(const float* p, int apart) { return Join(_mm256_loadu_ps(p), _mm256_loadu_ps(p + apart)); }
   static void Store(float* p, F v) { _mm512_storeu_ps(p, v); }
+  // The low half at p, the high half at p + apart.
+  static void StorePair(float* p, int apart, F v) {
+    _mm256_storeu_ps(p, Low(v));
+    _mm256_storeu_ps(p + apart, High(v));
+  }
   static F Set1(float v) { return _mm512_set1_ps(v); }
   static F Add(F a, F b) { return _mm512_add_ps(a, b); }
   static F Sub(F a, F b) { return _mm512_sub_ps(a, b); }
@@ -172,6 +177,11 @@ struct Avx512x16 {
   static void LoadTwiddle(const double* p, D& re, D& im) {
     re = {_mm512_loadu_pd(p), _mm512_loadu_pd(p + 16)};
     im = {_mm512_loadu_pd(p + 8), _mm512_loadu_pd(p + 24)};
+  }
+  // The same eight twiddles for both halves.
+  static void LoadTwiddleTwice(const double* p, D& re, D& im) {
+    const __m512d r = _mm512_loadu_pd(p), i = _mm512_loadu_pd(p + 8);
+    re = {r, r}, im = {i, i};
   }
   static void StoreD(double* p, D v) { _mm512_storeu_pd(p, v.lo), _mm512_storeu_pd(p + 8, v.hi); }
   static D Set1D(double v) { return {_mm512_set1_pd(v), _mm512_set1_pd(v)}; }
@@ -253,25 +263,28 @@ void Run(const TransformTables& t, const float* inRe, const float* inIm, float* 
     return;
   }
   const int n = 1 << t.Power;
+  // Stages 0..2 in the first pass; 3 and 4 from its interleaved layout from
+  // 512 points on, else in eight lanes; then two at a time, the last one
+  // alone when their number is odd.
   switch (t.Power) {
     case 7: K16::template FirstPass<7>(t, inRe, inIm, re, im); break;
     case 8: K16::template FirstPass<8>(t, inRe, inIm, re, im); break;
-    case 9: K16::template FirstPass<9>(t, inRe, inIm, re, im); break;
-    case 10: K16::template FirstPass<10>(t, inRe, inIm, re, im); break;
-    case 11: K16::template FirstPass<11>(t, inRe, inIm, re, im); break;
-    case 12: K16::template FirstPass<12>(t, inRe, inIm, re, im); break;
-    default: K16::template FirstPass<>(t, inRe, inIm, re, im); break;
+    case 9: K16::template FirstPass<9, true>(t, inRe, inIm, re, im); break;
+    case 10: K16::template FirstPass<10, true>(t, inRe, inIm, re, im); break;
+    case 11: K16::template FirstPass<11, true>(t, inRe, inIm, re, im); break;
+    case 12: K16::template FirstPass<12, true>(t, inRe, inIm, re, im); break;
+    default: K16::template FirstPass<0, true>(t, inRe, inIm, re, im); break;
   }
-  for (int stage = 3; stage < t.Power;) {
+  if (t.Power >= 9)
+    K16::InterleavedThreeFour(re, im, n, t.Twiddles);
+  else
+    K8::template TwoStages<false>(re, im, n, 8, t.Twiddles, scale);
+  for (int stage = 5; stage < t.Power;) {
     const int half = 1 << stage;
     if (stage + 1 < t.Power) {
       const bool last = scaled && stage + 2 == t.Power;
-      if (half < 2 * K16::L)
-        last ? K8::template TwoStages<true>(re, im, n, half, t.Twiddles, scale)
-             : K8::template TwoStages<false>(re, im, n, half, t.Twiddles, scale);
-      else
-        last ? K16::template TwoStages<true>(re, im, n, half, t.Twiddles, scale)
-             : K16::template TwoStages<false>(re, im, n, half, t.Twiddles, scale);
+      last ? K16::template TwoStages<true>(re, im, n, half, t.Twiddles, scale)
+           : K16::template TwoStages<false>(re, im, n, half, t.Twiddles, scale);
       stage += 2;
     } else {
       scaled ? K16::template OneStage<true>(re, im, n, half, t.Twiddles, scale)

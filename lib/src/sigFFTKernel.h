@@ -315,19 +315,62 @@ struct Kernel {
       }
   }
 
+  // Stages 3 and 4 from the first pass's interleaved layout: a unit of 64
+  // holds four rows of 16 at 16i, each row position i of groups 8u + i (low
+  // half) and 8u + 4 + i (high half), i.e. of two blocks of 32 side by
+  // side; the same eight twiddles serve both halves. The results go to the
+  // usual layout. Two units at once.
+  template <bool Exact>
+  [[gnu::always_inline]] static bool InterleavedBlock(float* pr, float* pi, const double* tw) {
+    typename S::Flags f = S::template Clear<Tiny>();
+    const auto twice = [](const double* p) {
+      Twiddle w;
+      S::LoadTwiddleTwice(p, w.re, w.im);
+      return w;
+    };
+    const Twiddle a = twice(tw + TwiddleIndex(3, 0));
+    F r[8], i[8];
+    for (int k = 0; k < 8; k += 2) {
+      const int at = 16 * k;  // rows 0, 2 of the first unit, then of the second
+      r[k] = S::Load(pr + at), i[k] = S::Load(pi + at);
+      ButterflyFrom<Exact>(a, r[k], i[k], pr + at + 16, pi + at + 16, r[k + 1], i[k + 1], f);
+    }
+    const Twiddle b0 = twice(tw + TwiddleIndex(4, 0)), b1 = twice(tw + TwiddleIndex(4, 8));
+    for (int u = 0; u < 8; u += 4) {
+      Butterfly<Exact>(b0, r[u], i[u], r[u + 2], i[u + 2], f);
+      Butterfly<Exact>(b1, r[u + 1], i[u + 1], r[u + 3], i[u + 3], f);
+    }
+    if constexpr (!Exact)
+      if (S::template Any<Tiny>(f)) return false;
+    for (int k = 0; k < 8; ++k) {
+      const int at = 64 * (k / 4) + 8 * (k % 4);
+      S::StorePair(pr + at, 32, r[k]), S::StorePair(pi + at, 32, i[k]);
+    }
+    return true;
+  }
+  [[gnu::noinline, gnu::cold]] static void ExactInterleavedBlock(float* pr, float* pi, const double* tw) {
+    InterleavedBlock<true>(pr, pi, tw);
+  }
+  // Stages 3 and 4 in one pass (N >= 512, after the interleaved first pass).
+  [[gnu::noinline]] static void InterleavedThreeFour(float* re, float* im, int n, const double* tw) {
+    for (int b = 0; b < n; b += 128)
+      if (!InterleavedBlock<false>(re + b, im + b, tw)) [[unlikely]]
+        ExactInterleavedBlock(re + b, im + b, tw);
+  }
+
   // The L groups whose first input is q .. q + L - 1: stages 0..2 inside
   // each group of eight, one group per lane, then lane l written to the eight
   // floats at dst + rev(l)·stride (rev reversing the bits of a lane number).
   template <bool Exact, bool ImaginaryTwiddle>
-  [[gnu::always_inline]] static bool Groups(int eighth, const double* w, int q, const float* inRe,
+  [[gnu::always_inline]] static bool Groups(int eighth, int partner, const double* w, int q, const float* inRe,
                                             const float* inIm, float* dstRe, float* dstIm, std::size_t stride) {
     constexpr int kStream[8] = {0, 4, 2, 6, 1, 5, 3, 7};  // rev3(b)
     typename S::Flags f = S::template Clear<Tiny>();
     F ar[8], ai[8];
     for (int b = 0; b < 8; ++b) {
       if constexpr (S::kPairedRows) {
-        ar[b] = S::LoadPair(inRe + q + kStream[b] * eighth, eighth / 2);
-        ai[b] = S::LoadPair(inIm + q + kStream[b] * eighth, eighth / 2);
+        ar[b] = S::LoadPair(inRe + q + kStream[b] * eighth, partner);
+        ai[b] = S::LoadPair(inIm + q + kStream[b] * eighth, partner);
       } else {
         ar[b] = S::Load(inRe + q + kStream[b] * eighth);
         ai[b] = S::Load(inIm + q + kStream[b] * eighth);
@@ -353,16 +396,16 @@ struct Kernel {
     return true;
   }
   template <bool ImaginaryTwiddle>
-  [[gnu::noinline, gnu::cold]] static void ExactGroups(int eighth, const double* w, int q, const float* inRe,
-                                                       const float* inIm, float* dstRe, float* dstIm,
-                                                       std::size_t stride) {
-    Groups<true, ImaginaryTwiddle>(eighth, w, q, inRe, inIm, dstRe, dstIm, stride);
+  [[gnu::noinline, gnu::cold]] static void ExactGroups(int eighth, int partner, const double* w, int q,
+                                                       const float* inRe, const float* inIm, float* dstRe,
+                                                       float* dstIm, std::size_t stride) {
+    Groups<true, ImaginaryTwiddle>(eighth, partner, w, q, inRe, inIm, dstRe, dstIm, stride);
   }
   template <bool ImaginaryTwiddle>
-  [[gnu::always_inline]] static void AnyGroups(int eighth, const double* w, int q, const float* inRe,
+  [[gnu::always_inline]] static void AnyGroups(int eighth, int partner, const double* w, int q, const float* inRe,
                                                const float* inIm, float* dstRe, float* dstIm, std::size_t stride) {
-    if (!Groups<false, ImaginaryTwiddle>(eighth, w, q, inRe, inIm, dstRe, dstIm, stride)) [[unlikely]]
-      ExactGroups<ImaginaryTwiddle>(eighth, w, q, inRe, inIm, dstRe, dstIm, stride);
+    if (!Groups<false, ImaginaryTwiddle>(eighth, partner, w, q, inRe, inIm, dstRe, dstIm, stride)) [[unlikely]]
+      ExactGroups<ImaginaryTwiddle>(eighth, partner, w, q, inRe, inIm, dstRe, dstIm, stride);
   }
 
   // The bit-reversed gather with stages 0, 1 and 2 (N >= 8·L). Output group
@@ -373,7 +416,7 @@ struct Kernel {
   // starts rev(l)·N/L floats after group rev(q).
   // With Power fixed at compile time, every stream and row is a constant
   // offset from one pointer per array.
-  template <int Power = 0>
+  template <int Power = 0, bool Interleaved = false>
   [[gnu::noinline]] static void FirstPass(const TransformTables& t, const float* inRe, const float* inIm, float* re,
                                           float* im) {
     // Stage 1 j = 1 and stage 2 j = 1..3: real and imaginary parts, read
@@ -388,11 +431,11 @@ struct Kernel {
     // The recurrence gives stage 2 j = 2 a real part of exactly 0 (cos and
     // sin of pi/4 round to the same float), whose products are single ones.
     if (S::kFloatFma && w[4] == 0.0)
-      Gather<Power, true>(t, w, inRe, inIm, re, im);
+      Gather<Power, Interleaved, true>(t, w, inRe, inIm, re, im);
     else
-      Gather<Power, false>(t, w, inRe, inIm, re, im);
+      Gather<Power, Interleaved, false>(t, w, inRe, inIm, re, im);
   }
-  template <int Power, bool ImaginaryTwiddle>
+  template <int Power, bool Interleaved, bool ImaginaryTwiddle>
   [[gnu::always_inline]] static void Gather(const TransformTables& t, const double* w, const float* inRe,
                                             const float* inIm, float* re, float* im) {
     const int n = 1 << (Power ? Power : t.Power);
@@ -400,18 +443,33 @@ struct Kernel {
     const auto stride = static_cast<std::size_t>(n / L);
     const int sixteenth = n / 16;
     if constexpr (S::kPairedRows) {
-      // Lanes l and l + L/2 hold q + l and q + N/16 + l, whose groups are
-      // neighbours: each transposed row pair is one run of 16 outputs.
-      for (int q = 0; q < sixteenth; q += L / 2) {
-        const int base = 8 * t.BitReverse[8 * q];
-        AnyGroups<ImaginaryTwiddle>(eighth, w, q, inRe, inIm, re + base, im + base, static_cast<std::size_t>(eighth));
+      const auto rows = static_cast<std::size_t>(eighth);
+      if constexpr (Interleaved) {
+        // Lanes l and l + L/2 hold q + l and q + N/64 + l, groups m and
+        // m + 4 (N >= 512): each row pair goes to the layout that
+        // InterleavedThreeFour reads, groups 8u + i and 8u + 4 + i as the
+        // 16 floats at 64u + 16i (i = 0..3).
+        const int partner = n / 64;
+        for (int q0 = 0; q0 < eighth; q0 += 2 * partner)
+          for (int q = q0; q < q0 + partner; q += L / 2) {
+            const int m = t.BitReverse[8 * q];  // rev(q) in P - 3 bits
+            const int base = 64 * (m >> 3) + 16 * (m & 3);
+            AnyGroups<ImaginaryTwiddle>(eighth, partner, w, q, inRe, inIm, re + base, im + base, rows);
+          }
+      } else {
+        // Lanes l and l + L/2 hold q + l and q + N/16 + l, whose groups are
+        // neighbours: each transposed row pair is one run of 16 outputs.
+        for (int q = 0; q < sixteenth; q += L / 2) {
+          const int base = 8 * t.BitReverse[8 * q];
+          AnyGroups<ImaginaryTwiddle>(eighth, sixteenth, w, q, inRe, inIm, re + base, im + base, rows);
+        }
       }
       return;
     }
     if (n <= kDirectRows || sixteenth < L) {
       for (int q = 0; q < eighth; q += L) {
         const int base = 8 * t.BitReverse[8 * q];  // 8·rev(q), rev in P - 3 bits
-        AnyGroups<ImaginaryTwiddle>(eighth, w, q, inRe, inIm, re + base, im + base, stride);
+        AnyGroups<ImaginaryTwiddle>(eighth, 0, w, q, inRe, inIm, re + base, im + base, stride);
       }
       return;
     }
@@ -422,8 +480,8 @@ struct Kernel {
     // before their second half arrives.
     alignas(64) float bufRe[L][16], bufIm[L][16];
     for (int q = 0; q < sixteenth; q += L) {
-      AnyGroups<ImaginaryTwiddle>(eighth, w, q, inRe, inIm, &bufRe[0][0], &bufIm[0][0], 16);
-      AnyGroups<ImaginaryTwiddle>(eighth, w, q + sixteenth, inRe, inIm, &bufRe[0][8], &bufIm[0][8], 16);
+      AnyGroups<ImaginaryTwiddle>(eighth, 0, w, q, inRe, inIm, &bufRe[0][0], &bufIm[0][0], 16);
+      AnyGroups<ImaginaryTwiddle>(eighth, 0, w, q + sixteenth, inRe, inIm, &bufRe[0][8], &bufIm[0][8], 16);
       const int base = 8 * t.BitReverse[8 * q];
       for (int l = 0; l < L; ++l) {
         const std::size_t at = static_cast<std::size_t>(base) + static_cast<std::size_t>(l) * stride;
