@@ -206,42 +206,47 @@ struct Kernel {
   // are any, nothing is stored and the block is computed again exactly from
   // its inputs, which are still in place.
 
-  // Butterflies j .. j + 2L - 1 of a stage of half-span H in the block at
-  // (xr, xi), as two independent vectors, with their twiddles at w.
+  // Butterflies j .. j + 4L - 1 of a stage of half-span H in the block at
+  // (xr, xi), as four independent vectors, with their twiddles at w.
+  static constexpr int kWide = 4;
   template <bool Exact, bool Scaled>
-  [[gnu::always_inline]] static bool TwoBlock(float* xr, float* xi, std::size_t half, const double* w,
-                                              float scale) {
+  [[gnu::always_inline]] static bool WideBlock(float* xr, float* xi, std::size_t half, const double* w,
+                                               float scale) {
     typename S::Flags f = S::template Clear<Tiny>();
-    F ar = S::Load(xr), ai = S::Load(xi), br, bi;
-    ButterflyFrom<Exact>(At(w), ar, ai, xr + half, xi + half, br, bi, f);
-    F cr = S::Load(xr + L), ci = S::Load(xi + L), dr, di;
-    ButterflyFrom<Exact>(At(w + Offset(L)), cr, ci, xr + L + half, xi + L + half, dr, di, f);
+    F ar[kWide], ai[kWide], br[kWide], bi[kWide];
+    for (int k = 0; k < kWide; ++k) {
+      ar[k] = S::Load(xr + k * L), ai[k] = S::Load(xi + k * L);
+      ButterflyFrom<Exact>(At(w + Offset(k * L)), ar[k], ai[k], xr + k * L + half, xi + k * L + half, br[k], bi[k],
+                           f);
+    }
     if constexpr (!Exact)
       if (S::template Any<Tiny>(f)) return false;
     if constexpr (Scaled) {
       const F s = S::Set1(scale);
-      ar = S::Mul(ar, s), ai = S::Mul(ai, s), br = S::Mul(br, s), bi = S::Mul(bi, s);
-      cr = S::Mul(cr, s), ci = S::Mul(ci, s), dr = S::Mul(dr, s), di = S::Mul(di, s);
+      for (int k = 0; k < kWide; ++k)
+        ar[k] = S::Mul(ar[k], s), ai[k] = S::Mul(ai[k], s), br[k] = S::Mul(br[k], s), bi[k] = S::Mul(bi[k], s);
     }
-    S::Store(xr, ar), S::Store(xi, ai), S::Store(xr + half, br), S::Store(xi + half, bi);
-    S::Store(xr + L, cr), S::Store(xi + L, ci), S::Store(xr + L + half, dr), S::Store(xi + L + half, di);
+    for (int k = 0; k < kWide; ++k) {
+      S::Store(xr + k * L, ar[k]), S::Store(xi + k * L, ai[k]);
+      S::Store(xr + k * L + half, br[k]), S::Store(xi + k * L + half, bi[k]);
+    }
     return true;
   }
   template <bool Scaled>
-  [[gnu::noinline, gnu::cold]] static void ExactTwoBlock(float* xr, float* xi, std::size_t half, const double* w,
-                                                         float scale) {
-    TwoBlock<true, Scaled>(xr, xi, half, w, scale);
+  [[gnu::noinline, gnu::cold]] static void ExactWideBlock(float* xr, float* xi, std::size_t half, const double* w,
+                                                          float scale) {
+    WideBlock<true, Scaled>(xr, xi, half, w, scale);
   }
 
-  // One stage of half-span H = `half` (a multiple of 2L).
+  // One stage of half-span H = `half` (a multiple of 4L).
   template <bool Scaled>
   [[gnu::noinline]] static void OneStage(float* re, float* im, int n, int half, const double* tw, float scale) {
     const auto h = static_cast<std::size_t>(half);
     const double* stage = tw + 2 * h;
     for (int b = 0; b < n; b += 2 * half)
-      for (int j = 0; j < half; j += 2 * L)
-        if (!TwoBlock<false, Scaled>(re + b + j, im + b + j, h, stage + Offset(j), scale)) [[unlikely]]
-          ExactTwoBlock<Scaled>(re + b + j, im + b + j, h, stage + Offset(j), scale);
+      for (int j = 0; j < half; j += kWide * L)
+        if (!WideBlock<false, Scaled>(re + b + j, im + b + j, h, stage + Offset(j), scale)) [[unlikely]]
+          ExactWideBlock<Scaled>(re + b + j, im + b + j, h, stage + Offset(j), scale);
   }
 
   // Stages t and t+1 on lanes j .. j + L - 1 of a block of 4H (H = 2^t),
