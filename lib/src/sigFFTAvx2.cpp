@@ -13,6 +13,7 @@ struct Avx2 {
   using F = __m128;
   using D = __m256d;
   static constexpr bool kPairedRows = false;
+  static constexpr bool kLopsided = false;
   static constexpr bool kFloatFma = true;
   static constexpr int kLanes = 4;
 

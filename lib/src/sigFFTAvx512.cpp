@@ -15,6 +15,7 @@ struct Avx512 {
   using D = __m512d;
   static constexpr bool kPairedRows = false;
   static constexpr bool kFloatFma = true;
+  static constexpr bool kLopsided = false;
   static constexpr int kLanes = 8;
 
   static F Load(const float* p) { return _mm256_loadu_ps(p); }
@@ -143,6 +144,7 @@ struct Avx512x16 {
   };
   static constexpr bool kPairedRows = true;
   static constexpr bool kFloatFma = true;
+  static constexpr bool kLopsided = true;
   static constexpr int kLanes = 16;
 
   // The low half is free (the masked extract of half 0 compiles to nothing;
@@ -219,6 +221,16 @@ struct Avx512x16 {
   template <bool Tiny>
   static bool Any(const Flags& f) {
     return Avx512::Any<Tiny>(f);
+  }
+  // Notes the lanes where one of y, z is nonzero and at most 2^-39 times the
+  // other (see LopsidedButterfly), by zeroing them in the midpoint minimum.
+  static void NoteLopsided(Flags& f, F y, F z) {
+    const F smaller = _mm512_maskz_range_ps(0xFFFF, y, z, 0x0A);  // min |.|, sign cleared
+    const F larger = _mm512_maskz_range_ps(0xFFFF, y, z, 0x0B);   // max |.|
+    const __mmask16 nonzero = _mm512_cmp_ps_mask(smaller, _mm512_setzero_ps(), _CMP_NEQ_OQ);
+    const __mmask16 lopsided =
+        _mm512_mask_cmp_ps_mask(nonzero, larger, _mm512_mul_ps(smaller, _mm512_set1_ps(0x1p39f)), _CMP_GE_OQ);
+    f.midpoint = _mm512_mask_mov_epi32(f.midpoint, lopsided, _mm512_setzero_si512());
   }
 
   // Lanes l and l + 8 of rows[0..7] are neighbouring groups: both written as

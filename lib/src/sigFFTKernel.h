@@ -34,6 +34,7 @@
 // NonZeroLanes (bit l set for lane l); StoreRows for the first pass.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstring>
 
@@ -190,6 +191,22 @@ struct Kernel {
     const F zero = S::Set1(0.0f);
     const F tr = S::NegMulAddF(wi, yi, S::Mul(zero, yr));
     const F ti = S::MulAddF(wi, yr, S::Mul(zero, yi));
+    yr = S::Sub(xr, tr), yi = S::Sub(xi, ti);
+    xr = S::Add(xr, tr), xi = S::Add(xi, ti);
+  }
+
+  // The same with a twiddle (c, s), |c| <= 2^-65 and s = +-1 (stage 1,
+  // j = 1): tr = c·yr - s·yi and ti = c·yi + s·yr are each one product and
+  // a float, so one fused multiply-add gives the float of the exact value.
+  // That is the float of the extended value too unless the exact value lies
+  // within 2^-64 of a float midpoint, which needs |c·yr| (or |c·yi|) to
+  // reach a quarter unit of the float beside it: one part nonzero and 2^39
+  // times smaller than the other (or both). Those lanes are noted.
+  [[gnu::always_inline]] static void LopsidedButterfly(F c, F sign, F& xr, F& xi, F& yr, F& yi,
+                                                       typename S::Flags& f) {
+    S::NoteLopsided(f, yr, yi);
+    const F tr = S::MulAddF(c, yr, S::Mul(S::Neg(sign), yi));
+    const F ti = S::MulAddF(c, yi, S::Mul(sign, yr));
     yr = S::Sub(xr, tr), yi = S::Sub(xi, ti);
     xr = S::Add(xr, tr), xi = S::Add(xi, ti);
   }
@@ -366,7 +383,7 @@ struct Kernel {
   // The L groups whose first input is q .. q + L - 1: stages 0..2 inside
   // each group of eight, one group per lane, then lane l written to the eight
   // floats at dst + rev(l)·stride (rev reversing the bits of a lane number).
-  template <bool Exact, bool ImaginaryTwiddle>
+  template <bool Exact, bool SpecialTwiddles>
   [[gnu::always_inline]] static bool Groups(int eighth, int partner, const double* w, int q, const float* inRe,
                                             const float* inIm, float* dstRe, float* dstIm, std::size_t stride) {
     constexpr int kStream[8] = {0, 4, 2, 6, 1, 5, 3, 7};  // rev3(b)
@@ -385,11 +402,17 @@ struct Kernel {
     UnitButterfly(ar[0], ai[0], ar[2], ai[2]);
     UnitButterfly(ar[4], ai[4], ar[6], ai[6]);
     // No cancellation nudge: these early stages see no heavy cancellation.
-    Butterfly<Exact, false>(Same(w[0], w[1]), ar[1], ai[1], ar[3], ai[3], f);
-    Butterfly<Exact, false>(Same(w[0], w[1]), ar[5], ai[5], ar[7], ai[7], f);
+    if constexpr (SpecialTwiddles && S::kLopsided && !Exact) {
+      const F c = S::Set1(static_cast<float>(w[0])), sign = S::Set1(static_cast<float>(w[1]));
+      LopsidedButterfly(c, sign, ar[1], ai[1], ar[3], ai[3], f);
+      LopsidedButterfly(c, sign, ar[5], ai[5], ar[7], ai[7], f);
+    } else {
+      Butterfly<Exact, false>(Same(w[0], w[1]), ar[1], ai[1], ar[3], ai[3], f);
+      Butterfly<Exact, false>(Same(w[0], w[1]), ar[5], ai[5], ar[7], ai[7], f);
+    }
     UnitButterfly(ar[0], ai[0], ar[4], ai[4]);
     Butterfly<Exact, false>(Same(w[2], w[3]), ar[1], ai[1], ar[5], ai[5], f);
-    if constexpr (ImaginaryTwiddle)
+    if constexpr (SpecialTwiddles)
       ImaginaryButterfly(S::Set1(static_cast<float>(w[5])), ar[2], ai[2], ar[6], ai[6]);
     else
       Butterfly<Exact, false>(Same(w[4], w[5]), ar[2], ai[2], ar[6], ai[6], f);
@@ -400,17 +423,17 @@ struct Kernel {
     S::StoreRows(ai, dstIm, stride);
     return true;
   }
-  template <bool ImaginaryTwiddle>
+  template <bool SpecialTwiddles>
   [[gnu::noinline, gnu::cold]] static void ExactGroups(int eighth, int partner, const double* w, int q,
                                                        const float* inRe, const float* inIm, float* dstRe,
                                                        float* dstIm, std::size_t stride) {
-    Groups<true, ImaginaryTwiddle>(eighth, partner, w, q, inRe, inIm, dstRe, dstIm, stride);
+    Groups<true, SpecialTwiddles>(eighth, partner, w, q, inRe, inIm, dstRe, dstIm, stride);
   }
-  template <bool ImaginaryTwiddle>
+  template <bool SpecialTwiddles>
   [[gnu::always_inline]] static void AnyGroups(int eighth, int partner, const double* w, int q, const float* inRe,
                                                const float* inIm, float* dstRe, float* dstIm, std::size_t stride) {
-    if (!Groups<false, ImaginaryTwiddle>(eighth, partner, w, q, inRe, inIm, dstRe, dstIm, stride)) [[unlikely]]
-      ExactGroups<ImaginaryTwiddle>(eighth, partner, w, q, inRe, inIm, dstRe, dstIm, stride);
+    if (!Groups<false, SpecialTwiddles>(eighth, partner, w, q, inRe, inIm, dstRe, dstIm, stride)) [[unlikely]]
+      ExactGroups<SpecialTwiddles>(eighth, partner, w, q, inRe, inIm, dstRe, dstIm, stride);
   }
 
   // The bit-reversed gather with stages 0, 1 and 2 (N >= 8·L). Output group
@@ -434,13 +457,14 @@ struct Kernel {
       w[2 * k + 1] = t.Twiddles[at + static_cast<std::size_t>(TwiddleBlock(stage))];
     }
     // The recurrence gives stage 2 j = 2 a real part of exactly 0 (cos and
-    // sin of pi/4 round to the same float), whose products are single ones.
-    if (S::kFloatFma && w[4] == 0.0)
+    // sin of pi/4 round to the same float), whose products are single ones,
+    // and stage 1 j = 1 the twiddle (cos(pi/2), sin(pi/2)) = (about 2^-66, 1).
+    if (S::kFloatFma && w[4] == 0.0 && std::fabs(w[0]) <= 0x1p-65 && std::fabs(w[1]) == 1.0)
       Gather<Power, Interleaved, true>(t, w, inRe, inIm, re, im);
     else
       Gather<Power, Interleaved, false>(t, w, inRe, inIm, re, im);
   }
-  template <int Power, bool Interleaved, bool ImaginaryTwiddle>
+  template <int Power, bool Interleaved, bool SpecialTwiddles>
   [[gnu::always_inline]] static void Gather(const TransformTables& t, const double* w, const float* inRe,
                                             const float* inIm, float* re, float* im) {
     const int n = 1 << (Power ? Power : t.Power);
@@ -459,14 +483,14 @@ struct Kernel {
           for (int q = q0; q < q0 + partner; q += L / 2) {
             const int m = t.BitReverse[8 * q];  // rev(q) in P - 3 bits
             const int base = 64 * (m >> 3) + 16 * (m & 3);
-            AnyGroups<ImaginaryTwiddle>(eighth, partner, w, q, inRe, inIm, re + base, im + base, rows);
+            AnyGroups<SpecialTwiddles>(eighth, partner, w, q, inRe, inIm, re + base, im + base, rows);
           }
       } else {
         // Lanes l and l + L/2 hold q + l and q + N/16 + l, whose groups are
         // neighbours: each transposed row pair is one run of 16 outputs.
         for (int q = 0; q < sixteenth; q += L / 2) {
           const int base = 8 * t.BitReverse[8 * q];
-          AnyGroups<ImaginaryTwiddle>(eighth, sixteenth, w, q, inRe, inIm, re + base, im + base, rows);
+          AnyGroups<SpecialTwiddles>(eighth, sixteenth, w, q, inRe, inIm, re + base, im + base, rows);
         }
       }
       return;
@@ -474,7 +498,7 @@ struct Kernel {
     if (n <= kDirectRows || sixteenth < L) {
       for (int q = 0; q < eighth; q += L) {
         const int base = 8 * t.BitReverse[8 * q];  // 8·rev(q), rev in P - 3 bits
-        AnyGroups<ImaginaryTwiddle>(eighth, 0, w, q, inRe, inIm, re + base, im + base, stride);
+        AnyGroups<SpecialTwiddles>(eighth, 0, w, q, inRe, inIm, re + base, im + base, stride);
       }
       return;
     }
@@ -485,8 +509,8 @@ struct Kernel {
     // before their second half arrives.
     alignas(64) float bufRe[L][16], bufIm[L][16];
     for (int q = 0; q < sixteenth; q += L) {
-      AnyGroups<ImaginaryTwiddle>(eighth, 0, w, q, inRe, inIm, &bufRe[0][0], &bufIm[0][0], 16);
-      AnyGroups<ImaginaryTwiddle>(eighth, 0, w, q + sixteenth, inRe, inIm, &bufRe[0][8], &bufIm[0][8], 16);
+      AnyGroups<SpecialTwiddles>(eighth, 0, w, q, inRe, inIm, &bufRe[0][0], &bufIm[0][0], 16);
+      AnyGroups<SpecialTwiddles>(eighth, 0, w, q + sixteenth, inRe, inIm, &bufRe[0][8], &bufIm[0][8], 16);
       const int base = 8 * t.BitReverse[8 * q];
       for (int l = 0; l < L; ++l) {
         const std::size_t at = static_cast<std::size_t>(base) + static_cast<std::size_t>(l) * stride;

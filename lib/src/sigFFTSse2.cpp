@@ -12,6 +12,7 @@ struct Sse2 {
   using F = __m128;  // lanes 0 and 1
   using D = __m128d;
   static constexpr bool kPairedRows = false;
+  static constexpr bool kLopsided = false;
   static constexpr bool kFloatFma = false;
   static constexpr int kLanes = 2;
 

@@ -320,6 +320,56 @@ INSTANTIATE_TEST_SUITE_P(EarlyStages, FftSpecialAtStage, ::testing::ValuesIn(Sta
                                        part(c.im), "_", std::to_string(info.index));
                          });
 
+// Stage 1's twiddle (c, s) = (about -2^-66, +-1) makes tr = c·yr - s·yi a
+// float plus a tiny product, done as one fused multiply-add unless one part
+// of y is nonzero and at least 2^39 times smaller than the other (those lanes
+// go to the exact path). Parts of every ratio around that bound, both ways,
+// through Forward and through the inverse transform (without the mirror,
+// which would put a second value into the stage).
+class FftStageOneRatios : public ::testing::TestWithParam<std::tuple<int, int>> {};
+
+TEST_P(FftStageOneRatios, MatchTheReference) {
+  const auto [power, exponent] = GetParam();
+  const Exact ref(power);
+  const int n = ref.Size();
+  const auto source = static_cast<std::size_t>(ReferenceBitReverse(n)[2]);
+  std::mt19937 rng(31u * static_cast<std::uint32_t>(power) + static_cast<std::uint32_t>(exponent + 100));
+  std::vector<double> twiddles(2 * static_cast<std::size_t>(n));
+  std::vector<float> cosT, sinT;
+  for (int t = 0; t < power; ++t) cosT.push_back(ref.StepCos(t)), sinT.push_back(ref.StepSin(t));
+  fft::BuildTwiddles(cosT, sinT, -1.0f, twiddles);
+  const std::vector<std::int32_t> reverse = ReferenceBitReverse(n);
+  const fft::TransformTables tables{power, reverse.data(), twiddles.data()};
+  for (int trial = 0; trial < 8; ++trial) {
+    const auto mantissa = [&rng] {
+      return (rng() & 1u ? 1.0f : -1.0f) * (1.0f + static_cast<float>(rng() & 0x7FFFFFu) * 0x1p-23f);
+    };
+    std::vector<float> re(static_cast<std::size_t>(n), 0.0f), im(static_cast<std::size_t>(n), 0.0f);
+    re[source] = mantissa() * 0x1p20f;
+    im[source] = std::ldexp(mantissa() * 0x1p20f, exponent);
+    if (trial % 2 == 1) std::swap(re[source], im[source]);
+    SCOPED_TRACE(::testing::Message() << "y = (" << re[source] << ", " << im[source] << ")");
+    ExpectSameAsReference(power, Direction::Forward, re, im);
+    std::vector<float> wantRe, wantIm, gotRe(static_cast<std::size_t>(n)), gotIm(static_cast<std::size_t>(n));
+    ref.Transform(re, im, wantRe, wantIm, -1);
+    ref.Scale(wantRe, wantIm);
+    ForEachInstructionSet([&] {
+      fft::TransformScaled(tables, re.data(), im.data(), gotRe.data(), gotIm.data(), 1.0f / static_cast<float>(n));
+      EXPECT_TRUE(SameFloats(gotRe, wantRe));
+      EXPECT_TRUE(SameFloats(gotIm, wantIm));
+    });
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(AroundTheBound, FftStageOneRatios,
+                         ::testing::Combine(::testing::Values(6, 7, 10),
+                                            ::testing::Values(-60, -45, -41, -40, -39, -38, -30, 0)),
+                         [](const auto& info) {
+                           const int e = std::get<1>(info.param);
+                           return Name(Size(std::get<0>(info.param)), e < 0 ? "_ratio2tominus" : "_ratio2to",
+                                       std::to_string(e < 0 ? -e : e));
+                         });
+
 // Mostly zeros (an impulse, a zero-padded tail): exact zero results are no
 // suspects and take the fast path; the results still match.
 TEST(FftSpecialValues, MostlyZeroInputsMatchTheReference) {
