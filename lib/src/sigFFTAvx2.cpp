@@ -52,15 +52,20 @@ struct Avx2 {
   }
 
   static D Abs(D v) { return _mm256_andnot_pd(_mm256_set1_pd(-0.0), v); }
+  // 0 < |v| < 2^-126 (an exact zero is always exact and no suspect).
+  static D TinyNonZero(D v) {
+    return _mm256_and_pd(_mm256_cmp_pd(Abs(v), _mm256_set1_pd(0x1p-126), _CMP_LT_OQ),
+                         _mm256_cmp_pd(v, _mm256_setzero_pd(), _CMP_NEQ_UQ));
+  }
 
   // Every lane of r or i that is a float midpoint (fraction bits 0..28 equal
   // to 0x10000000, tested on the low words of both at once) or below 2^-126
   // in magnitude (zero included).
   static bool MaybeHard(D r, D i) {
-    const __m256i low =
-        _mm256_castps_si256(_mm256_shuffle_ps(_mm256_castpd_ps(r), _mm256_castpd_ps(i), _MM_SHUFFLE(2, 0, 2, 0)));
-    const __m256i mid =
-        _mm256_cmpeq_epi32(_mm256_and_si256(low, _mm256_set1_epi32(0x1FFFFFFF)), _mm256_set1_epi32(0x10000000));
+    const __m256i low = _mm256_castps_si256(
+        _mm256_shuffle_ps(_mm256_castpd_ps(r), _mm256_castpd_ps(i), _MM_SHUFFLE(2, 0, 2, 0)));
+    const __m256i mid = _mm256_cmpeq_epi32(_mm256_and_si256(low, _mm256_set1_epi32(0x1FFFFFFF)),
+                                           _mm256_set1_epi32(0x10000000));
     const D tiny = _mm256_cmp_pd(_mm256_min_pd(Abs(r), Abs(i)), _mm256_set1_pd(0x1p-126), _CMP_LT_OQ);
     const __m256i any = _mm256_or_si256(mid, _mm256_castpd_si256(tiny));
     return !_mm256_testz_si256(any, any);
@@ -76,14 +81,13 @@ struct Avx2 {
   }
   template <bool Tiny>
   static void Note(Flags& f, D r, D i) {
-    const __m256i low =
-        _mm256_castps_si256(_mm256_shuffle_ps(_mm256_castpd_ps(r), _mm256_castpd_ps(i), _MM_SHUFFLE(2, 0, 2, 0)));
-    const __m256i mid =
-        _mm256_cmpeq_epi32(_mm256_and_si256(low, _mm256_set1_epi32(0x1FFFFFFF)), _mm256_set1_epi32(0x10000000));
+    const __m256i low = _mm256_castps_si256(
+        _mm256_shuffle_ps(_mm256_castpd_ps(r), _mm256_castpd_ps(i), _MM_SHUFFLE(2, 0, 2, 0)));
+    const __m256i mid = _mm256_cmpeq_epi32(_mm256_and_si256(low, _mm256_set1_epi32(0x1FFFFFFF)),
+                                           _mm256_set1_epi32(0x10000000));
     f.any = _mm256_or_si256(f.any, mid);
     if constexpr (Tiny) {
-      const D tiny = _mm256_cmp_pd(_mm256_min_pd(Abs(r), Abs(i)), _mm256_set1_pd(0x1p-126), _CMP_LT_OQ);
-      f.any = _mm256_or_si256(f.any, _mm256_castpd_si256(tiny));
+      f.any = _mm256_or_si256(f.any, _mm256_castpd_si256(_mm256_or_pd(TinyNonZero(r), TinyNonZero(i))));
     }
   }
   template <bool Tiny>
@@ -116,7 +120,6 @@ struct Avx2 {
     }
   }
 };
-
 
 }  // namespace
 

@@ -60,7 +60,8 @@ struct Avx512 {
   // to 0x10000000) or below 2^-126 in magnitude (zero included): the
   // smaller magnitude of the two is compared once.
   static bool MaybeHard(D r, D i) {
-    const __m512i low = _mm512_castps_si512(_mm512_shuffle_ps(_mm512_castpd_ps(r), _mm512_castpd_ps(i), 0x88));
+    const __m512i low =
+        _mm512_castps_si512(_mm512_shuffle_ps(_mm512_castpd_ps(r), _mm512_castpd_ps(i), 0x88));
     const __mmask16 mid = _mm512_testn_epi32_mask(_mm512_xor_si512(low, _mm512_set1_epi32(0x10000000)),
                                                   _mm512_set1_epi32(0x1FFFFFFF));
     const __mmask16 tiny =
@@ -76,29 +77,39 @@ struct Avx512 {
   };
   template <bool Tiny>
   static Flags Clear() {
-    return {_mm512_set1_epi32(-1), Tiny ? _mm512_set1_epi64(-1) : _mm512_setzero_si512()};
+    return {_mm512_set1_epi32(-1), Tiny ? _mm512_set1_epi32(-1) : _mm512_setzero_si512()};
   }
   template <bool Tiny>
   static void Note(Flags& f, D r, D i) {
-    const __m512i low = _mm512_castps_si512(_mm512_shuffle_ps(_mm512_castpd_ps(r), _mm512_castpd_ps(i), 0x88));
+    const __m512i low =
+        _mm512_castps_si512(_mm512_shuffle_ps(_mm512_castpd_ps(r), _mm512_castpd_ps(i), 0x88));
     // (low ^ 0x10000000) & 0x1FFFFFFF
     const __m512i off =
         _mm512_ternarylogic_epi32(low, _mm512_set1_epi32(0x10000000), _mm512_set1_epi32(0x1FFFFFFF), 0x28);
     f.midpoint = _mm512_maskz_min_epu32(0xFFFF, f.midpoint, off);
-    if constexpr (Tiny)
-      f.magnitude = _mm512_maskz_min_epu64(0xFF, f.magnitude, _mm512_castpd_si512(_mm512_range_pd(r, i, 0x0A)));
+    if constexpr (Tiny) {
+      // The high words without sign, less one: an exact zero (always exact)
+      // becomes the largest value and is no suspect.
+      const __m512i high =
+          _mm512_castps_si512(_mm512_shuffle_ps(_mm512_castpd_ps(r), _mm512_castpd_ps(i), 0xDD));
+      const __m512i less =
+          _mm512_sub_epi32(_mm512_and_si512(high, _mm512_set1_epi32(0x7FFFFFFF)), _mm512_set1_epi32(1));
+      f.magnitude = _mm512_maskz_min_epu32(0xFFFF, f.magnitude, less);
+    }
   }
   template <bool Tiny>
   static bool Any(const Flags& f) {
     const __mmask16 mid = _mm512_testn_epi32_mask(f.midpoint, f.midpoint);
     if constexpr (!Tiny) return mid != 0;
-    const __mmask16 tiny = _mm512_cmplt_epu64_mask(f.magnitude, _mm512_set1_epi64(0x3810000000000000));
+    // 0 < |v| < 2^-126: the high word without sign below 0x38100000.
+    const __mmask16 tiny = _mm512_cmplt_epu32_mask(f.magnitude, _mm512_set1_epi32(0x380FFFFF));
     return !_kortestz_mask16_u8(mid, tiny);
   }
   // Exactly: a float midpoint, or 0 < |v| < 2^-126.
   static unsigned HardLanes(D v) {
-    const __mmask8 mid = _mm512_testn_epi64_mask(
-        _mm512_xor_si512(_mm512_castpd_si512(v), _mm512_set1_epi64(0x10000000)), _mm512_set1_epi64(0x1FFFFFFF));
+    const __mmask8 mid =
+        _mm512_testn_epi64_mask(_mm512_xor_si512(_mm512_castpd_si512(v), _mm512_set1_epi64(0x10000000)),
+                                _mm512_set1_epi64(0x1FFFFFFF));
     const __mmask8 tiny = _mm512_mask_cmp_pd_mask(_mm512_cmp_pd_mask(v, _mm512_setzero_pd(), _CMP_NEQ_UQ),
                                                   _mm512_abs_pd(v), _mm512_set1_pd(0x1p-126), _CMP_LT_OQ);
     return static_cast<unsigned>(mid | tiny);
@@ -133,7 +144,6 @@ struct Avx512 {
   }
 };
 
-
 // Sixteen floats per register, as two halves of eight doubles: half the
 // float instructions, loads and stores of the eight-lane form, at the price
 // of splitting and joining the halves around the products.
@@ -158,7 +168,9 @@ struct Avx512x16 {
 
   static F Load(const float* p) { return _mm512_loadu_ps(p); }
   // Eight floats at p, then eight at p + apart.
-  static F LoadPair(const float* p, int apart) { return Join(_mm256_loadu_ps(p), _mm256_loadu_ps(p + apart)); }
+  static F LoadPair(const float* p, int apart) {
+    return Join(_mm256_loadu_ps(p), _mm256_loadu_ps(p + apart));
+  }
   static void Store(float* p, F v) { _mm512_storeu_ps(p, v); }
   // The low half at p, the high half at p + apart.
   static void StorePair(float* p, int apart, F v) {
@@ -169,9 +181,12 @@ struct Avx512x16 {
   static F Add(F a, F b) { return _mm512_add_ps(a, b); }
   static F Sub(F a, F b) { return _mm512_sub_ps(a, b); }
   static F Mul(F a, F b) { return _mm512_mul_ps(a, b); }
-  static F Neg(F a) { return _mm512_castsi512_ps(_mm512_xor_si512(_mm512_castps_si512(a), _mm512_set1_epi32(INT32_MIN))); }
+  static F Neg(F a) {
+    return _mm512_castsi512_ps(_mm512_xor_si512(_mm512_castps_si512(a), _mm512_set1_epi32(INT32_MIN)));
+  }
   static F Reverse(F a) {
-    return _mm512_maskz_permutexvar_ps(0xFFFF, _mm512_setr_epi32(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0), a);
+    return _mm512_maskz_permutexvar_ps(
+        0xFFFF, _mm512_setr_epi32(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0), a);
   }
 
   static F MulAddF(F a, F b, F c) { return _mm512_fmadd_ps(a, b, c); }
@@ -191,8 +206,12 @@ struct Avx512x16 {
   static D Sub(D a, D b) { return {_mm512_sub_pd(a.lo, b.lo), _mm512_sub_pd(a.hi, b.hi)}; }
   static D Mul(D a, D b) { return {_mm512_mul_pd(a.lo, b.lo), _mm512_mul_pd(a.hi, b.hi)}; }
   static D Neg(D a) { return {Avx512::Neg(a.lo), Avx512::Neg(a.hi)}; }
-  static D MulAdd(D a, D b, D c) { return {_mm512_fmadd_pd(a.lo, b.lo, c.lo), _mm512_fmadd_pd(a.hi, b.hi, c.hi)}; }
-  static D MulSub(D a, D b, D c) { return {_mm512_fmsub_pd(a.lo, b.lo, c.lo), _mm512_fmsub_pd(a.hi, b.hi, c.hi)}; }
+  static D MulAdd(D a, D b, D c) {
+    return {_mm512_fmadd_pd(a.lo, b.lo, c.lo), _mm512_fmadd_pd(a.hi, b.hi, c.hi)};
+  }
+  static D MulSub(D a, D b, D c) {
+    return {_mm512_fmsub_pd(a.lo, b.lo, c.lo), _mm512_fmsub_pd(a.hi, b.hi, c.hi)};
+  }
   static D Widen(F v) { return {Avx512::Widen(Low(v)), Avx512::Widen(High(v))}; }
   // The halves converted straight from memory, with no extract.
   static D WidenLoad(const float* p) { return {Avx512::WidenLoad(p), Avx512::WidenLoad(p + 8)}; }
@@ -237,10 +256,14 @@ struct Avx512x16 {
   // the sixteen floats at dst + rev3(l)·stride. An 8 x 8 transpose in each
   // half, the halves' rows then paired.
   static void StoreRows(const F (&rows)[8], float* dst, std::size_t stride) {
-    const F t0 = _mm512_maskz_unpacklo_ps(0xFFFF, rows[0], rows[1]), t1 = _mm512_maskz_unpackhi_ps(0xFFFF, rows[0], rows[1]);
-    const F t2 = _mm512_maskz_unpacklo_ps(0xFFFF, rows[2], rows[3]), t3 = _mm512_maskz_unpackhi_ps(0xFFFF, rows[2], rows[3]);
-    const F t4 = _mm512_maskz_unpacklo_ps(0xFFFF, rows[4], rows[5]), t5 = _mm512_maskz_unpackhi_ps(0xFFFF, rows[4], rows[5]);
-    const F t6 = _mm512_maskz_unpacklo_ps(0xFFFF, rows[6], rows[7]), t7 = _mm512_maskz_unpackhi_ps(0xFFFF, rows[6], rows[7]);
+    const F t0 = _mm512_maskz_unpacklo_ps(0xFFFF, rows[0], rows[1]),
+            t1 = _mm512_maskz_unpackhi_ps(0xFFFF, rows[0], rows[1]);
+    const F t2 = _mm512_maskz_unpacklo_ps(0xFFFF, rows[2], rows[3]),
+            t3 = _mm512_maskz_unpackhi_ps(0xFFFF, rows[2], rows[3]);
+    const F t4 = _mm512_maskz_unpacklo_ps(0xFFFF, rows[4], rows[5]),
+            t5 = _mm512_maskz_unpackhi_ps(0xFFFF, rows[4], rows[5]);
+    const F t6 = _mm512_maskz_unpacklo_ps(0xFFFF, rows[6], rows[7]),
+            t7 = _mm512_maskz_unpackhi_ps(0xFFFF, rows[6], rows[7]);
     const F u0 = _mm512_shuffle_ps(t0, t2, _MM_SHUFFLE(1, 0, 1, 0));
     const F u1 = _mm512_shuffle_ps(t0, t2, _MM_SHUFFLE(3, 2, 3, 2));
     const F u2 = _mm512_shuffle_ps(t1, t3, _MM_SHUFFLE(1, 0, 1, 0));
@@ -252,14 +275,14 @@ struct Avx512x16 {
     // 128-bit quarters 0 of a and b, then 2 of a and b (first), or 1 and 3.
     const __m512i first = _mm512_setr_epi32(0, 1, 2, 3, 16, 17, 18, 19, 8, 9, 10, 11, 24, 25, 26, 27);
     const __m512i second = _mm512_setr_epi32(4, 5, 6, 7, 20, 21, 22, 23, 12, 13, 14, 15, 28, 29, 30, 31);
-    _mm512_storeu_ps(dst, _mm512_permutex2var_ps(u0, first, u4));               // lanes 0, 8
-    _mm512_storeu_ps(dst + 4 * stride, _mm512_permutex2var_ps(u1, first, u5));  // lanes 1, 9
-    _mm512_storeu_ps(dst + 2 * stride, _mm512_permutex2var_ps(u2, first, u6));  // lanes 2, 10
-    _mm512_storeu_ps(dst + 6 * stride, _mm512_permutex2var_ps(u3, first, u7));  // lanes 3, 11
-    _mm512_storeu_ps(dst + stride, _mm512_permutex2var_ps(u0, second, u4));     // lanes 4, 12
-    _mm512_storeu_ps(dst + 5 * stride, _mm512_permutex2var_ps(u1, second, u5)); // lanes 5, 13
-    _mm512_storeu_ps(dst + 3 * stride, _mm512_permutex2var_ps(u2, second, u6)); // lanes 6, 14
-    _mm512_storeu_ps(dst + 7 * stride, _mm512_permutex2var_ps(u3, second, u7)); // lanes 7, 15
+    _mm512_storeu_ps(dst, _mm512_permutex2var_ps(u0, first, u4));                // lanes 0, 8
+    _mm512_storeu_ps(dst + 4 * stride, _mm512_permutex2var_ps(u1, first, u5));   // lanes 1, 9
+    _mm512_storeu_ps(dst + 2 * stride, _mm512_permutex2var_ps(u2, first, u6));   // lanes 2, 10
+    _mm512_storeu_ps(dst + 6 * stride, _mm512_permutex2var_ps(u3, first, u7));   // lanes 3, 11
+    _mm512_storeu_ps(dst + stride, _mm512_permutex2var_ps(u0, second, u4));      // lanes 4, 12
+    _mm512_storeu_ps(dst + 5 * stride, _mm512_permutex2var_ps(u1, second, u5));  // lanes 5, 13
+    _mm512_storeu_ps(dst + 3 * stride, _mm512_permutex2var_ps(u2, second, u6));  // lanes 6, 14
+    _mm512_storeu_ps(dst + 7 * stride, _mm512_permutex2var_ps(u3, second, u7));  // lanes 7, 15
   }
 };
 
@@ -279,13 +302,27 @@ void Run(const TransformTables& t, const float* inRe, const float* inIm, float* 
   // 512 points on, else in eight lanes; then two at a time, the last one
   // alone when their number is odd.
   switch (t.Power) {
-    case 7: K16::template FirstPass<7>(t, inRe, inIm, re, im); break;
-    case 8: K16::template FirstPass<8>(t, inRe, inIm, re, im); break;
-    case 9: K16::template FirstPass<9, true>(t, inRe, inIm, re, im); break;
-    case 10: K16::template FirstPass<10, true>(t, inRe, inIm, re, im); break;
-    case 11: K16::template FirstPass<11, true>(t, inRe, inIm, re, im); break;
-    case 12: K16::template FirstPass<12, true>(t, inRe, inIm, re, im); break;
-    default: K16::template FirstPass<0, true>(t, inRe, inIm, re, im); break;
+    case 7:
+      K16::template FirstPass<7>(t, inRe, inIm, re, im);
+      break;
+    case 8:
+      K16::template FirstPass<8>(t, inRe, inIm, re, im);
+      break;
+    case 9:
+      K16::template FirstPass<9, true>(t, inRe, inIm, re, im);
+      break;
+    case 10:
+      K16::template FirstPass<10, true>(t, inRe, inIm, re, im);
+      break;
+    case 11:
+      K16::template FirstPass<11, true>(t, inRe, inIm, re, im);
+      break;
+    case 12:
+      K16::template FirstPass<12, true>(t, inRe, inIm, re, im);
+      break;
+    default:
+      K16::template FirstPass<0, true>(t, inRe, inIm, re, im);
+      break;
   }
   if (t.Power >= 9)
     K16::InterleavedThreeFour(re, im, n, t.Twiddles);
@@ -312,12 +349,15 @@ void TransformAvx512(const TransformTables& t, const float* inRe, const float* i
                      bool scaled, float scale, bool tiny) noexcept {
   // The scaled transform is Inverse's, whose results are real.
   if (scaled)
-    tiny ? Run<true, true>(t, inRe, inIm, re, im, true, scale) : Run<false, true>(t, inRe, inIm, re, im, true, scale);
+    tiny ? Run<true, true>(t, inRe, inIm, re, im, true, scale)
+         : Run<false, true>(t, inRe, inIm, re, im, true, scale);
   else
     tiny ? Run<true, false>(t, inRe, inIm, re, im, false, scale)
          : Run<false, false>(t, inRe, inIm, re, im, false, scale);
 }
 
-void MirrorAvx512(float* re, float* im, int n) noexcept { Kernel<Avx512x16, false, false>::Mirror(re, im, n); }
+void MirrorAvx512(float* re, float* im, int n) noexcept {
+  Kernel<Avx512x16, false, false>::Mirror(re, im, n);
+}
 
 }  // namespace tessaro::fft

@@ -58,7 +58,8 @@ void SmallTransform(const TransformTables& t, const float* inRe, const float* in
 }
 
 bool HasAvx512() {
-  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("fma");
+  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+         __builtin_cpu_supports("fma");
 }
 bool HasAvx2() { return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"); }
 
@@ -76,8 +77,8 @@ InstructionSet& Active() noexcept {
 
 // The vector transform, with results below the normal float range checked
 // or not.
-void RunVector(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im, bool scaled,
-               float scale, bool tiny) noexcept {
+void RunVector(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im,
+               bool scaled, float scale, bool tiny) noexcept {
   switch (Active()) {
     case InstructionSet::Avx512:
       TransformAvx512(t, inRe, inIm, re, im, scaled, scale, tiny);

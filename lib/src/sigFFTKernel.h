@@ -16,22 +16,31 @@
 // 2^-150 rounds to a zero of its sign either way, but is rare enough not to
 // be worth a finer test).
 //
-// Each vector of results passes a cheap test that catches every suspect
-// lane (and some more: a zero in either part, say); only when it fires are
-// the suspects found exactly, and of those the ones whose double sum was
-// inexact (two-sum error nonzero) are redone in extended precision. The
-// sums of two floats round the same from any precision of at least
+// The passes work in blocks of a few butterflies and note the suspect lanes
+// of every result on the way (midpoint patterns; with Tiny, magnitudes below
+// 2^-126, zero included), testing them once per block. A block with a
+// suspect stores nothing and is computed again from its inputs, still in
+// place, one butterfly at a time: there the suspects are found exactly, and
+// of those the ones whose double sum was inexact (two-sum error nonzero) are
+// redone in extended precision. Without Tiny the magnitudes go unchecked:
+// the caller watches the underflow flag instead (sigFFTButterflies.cpp).
+// The sums of two floats round the same from any precision of at least
 // 2·24 + 2 bits, so they are done in float directly, and so are the products
 // with the twiddle (1, 0) in the first pass as y - 0·z, which is exact and
 // keeps the signed zeros and the NaN of 0·inf that the extended evaluation
-// gives.
+// gives; the first pass's twiddles (0, wi) and (about 2^-66, +-1) are done
+// as single fused products (see ImaginaryButterfly, LopsidedButterfly).
 //
 // S provides, for a float vector F and a double vector D of the same kLanes
-// lanes: Load, Store, Set1, Add, Sub, Mul, Neg, Reverse (F); LoadD, StoreD,
-// Set1D, Add, Sub, Mul, Neg, MulAdd (a·b + c), MulSub (a·b - c), each with
-// one rounding (D); Widen (F to D), Narrow (D to F); UnitProducts (y - 0·z,
+// lanes: Load, Store, Set1, Add, Sub, Mul, Neg, Reverse, MulAddF and
+// NegMulAddF (F); LoadTwiddle, StoreD, Set1D, Add, Sub, Mul, Neg, MulAdd
+// (a·b + c), MulSub (a·b - c), each with one rounding (D); Widen, WidenLoad
+// (F, or floats in memory, to D), Narrow (D to F); UnitProducts (y - 0·z,
 // z + 0·y); MaybeHard (the cheap test of two result vectors), HardLanes and
-// NonZeroLanes (bit l set for lane l); StoreRows for the first pass.
+// NonZeroLanes (bit l set for lane l); Flags with Clear, Note and Any for the
+// blocks; StoreRows for the first pass; and the flags kPairedRows (sixteen
+// lanes as two halves: LoadPair, StorePair, LoadTwiddleTwice, NoteLopsided),
+// kFloatFma and kLopsided.
 #pragma once
 
 #include <cmath>
@@ -161,7 +170,8 @@ struct Kernel {
   // x, y := x + t, x - t with t = w·y: exactly (Exact), or with the
   // suspects noted in f.
   template <bool Exact, bool Nudge = Real>
-  [[gnu::always_inline]] static void Butterfly(const Twiddle& w, F& xr, F& xi, F& yr, F& yi, typename S::Flags& f) {
+  [[gnu::always_inline]] static void Butterfly(const Twiddle& w, F& xr, F& xi, F& yr, F& yi,
+                                               typename S::Flags& f) {
     F tr, ti;
     if constexpr (Exact)
       Products(w, yr, yi, tr, ti);
@@ -173,8 +183,8 @@ struct Kernel {
 
   // The same with y read from memory only as the products need it.
   template <bool Exact>
-  [[gnu::always_inline]] static void ButterflyFrom(const Twiddle& w, F& xr, F& xi, const float* pr, const float* pi,
-                                                   F& yr, F& yi, typename S::Flags& f) {
+  [[gnu::always_inline]] static void ButterflyFrom(const Twiddle& w, F& xr, F& xi, const float* pr,
+                                                   const float* pi, F& yr, F& yi, typename S::Flags& f) {
     F tr, ti;
     if constexpr (Exact)
       Products(w, S::Load(pr), S::Load(pi), tr, ti);
@@ -233,15 +243,16 @@ struct Kernel {
     F ar[kWide], ai[kWide], br[kWide], bi[kWide];
     for (int k = 0; k < kWide; ++k) {
       ar[k] = S::Load(xr + k * L), ai[k] = S::Load(xi + k * L);
-      ButterflyFrom<Exact>(At(w + Offset(k * L)), ar[k], ai[k], xr + k * L + half, xi + k * L + half, br[k], bi[k],
-                           f);
+      ButterflyFrom<Exact>(At(w + Offset(k * L)), ar[k], ai[k], xr + k * L + half, xi + k * L + half, br[k],
+                           bi[k], f);
     }
     if constexpr (!Exact)
       if (S::template Any<Tiny>(f)) return false;
     if constexpr (Scaled) {
       const F s = S::Set1(scale);
       for (int k = 0; k < kWide; ++k)
-        ar[k] = S::Mul(ar[k], s), ai[k] = S::Mul(ai[k], s), br[k] = S::Mul(br[k], s), bi[k] = S::Mul(bi[k], s);
+        ar[k] = S::Mul(ar[k], s), ai[k] = S::Mul(ai[k], s), br[k] = S::Mul(br[k], s),
+        bi[k] = S::Mul(bi[k], s);
     }
     for (int k = 0; k < kWide; ++k) {
       S::Store(xr + k * L, ar[k]), S::Store(xi + k * L, ai[k]);
@@ -250,14 +261,15 @@ struct Kernel {
     return true;
   }
   template <bool Scaled>
-  [[gnu::noinline, gnu::cold]] static void ExactWideBlock(float* xr, float* xi, std::size_t half, const double* w,
-                                                          float scale) {
+  [[gnu::noinline, gnu::cold]] static void ExactWideBlock(float* xr, float* xi, std::size_t half,
+                                                          const double* w, float scale) {
     WideBlock<true, Scaled>(xr, xi, half, w, scale);
   }
 
   // One stage of half-span H = `half` (a multiple of 4L).
   template <bool Scaled>
-  [[gnu::noinline]] static void OneStage(float* re, float* im, int n, int half, const double* tw, float scale) {
+  [[gnu::noinline]] static void OneStage(float* re, float* im, int n, int half, const double* tw,
+                                         float scale) {
     const auto h = static_cast<std::size_t>(half);
     const double* stage = tw + 2 * h;
     for (int b = 0; b < n; b += 2 * half)
@@ -283,7 +295,8 @@ struct Kernel {
     F ar2 = S::Load(pr + 2 * half), ai2 = S::Load(pi + 2 * half), ar3, ai3;
     ButterflyFrom<Exact>(At(w1), ar2, ai2, pr + 3 * half, pi + 3 * half, ar3, ai3, f);
     F br2 = S::Load(pr + Apart + 2 * half), bi2 = S::Load(pi + Apart + 2 * half), br3, bi3;
-    ButterflyFrom<Exact>(At(w1 + WApart), br2, bi2, pr + Apart + 3 * half, pi + Apart + 3 * half, br3, bi3, f);
+    ButterflyFrom<Exact>(At(w1 + WApart), br2, bi2, pr + Apart + 3 * half, pi + Apart + 3 * half, br3, bi3,
+                         f);
     Butterfly<Exact>(At(w2), ar0, ai0, ar2, ai2, f);
     Butterfly<Exact>(At(w2 + WApart), br0, bi0, br2, bi2, f);
     Butterfly<Exact>(At(w3), ar1, ai1, ar3, ai3, f);
@@ -307,8 +320,9 @@ struct Kernel {
     return true;
   }
   template <bool Scaled, int Apart, int WApart>
-  [[gnu::noinline, gnu::cold]] static void ExactFourBlock(float* pr, float* pi, std::size_t half, const double* w1,
-                                                          const double* w2, const double* w3, float scale) {
+  [[gnu::noinline, gnu::cold]] static void ExactFourBlock(float* pr, float* pi, std::size_t half,
+                                                          const double* w1, const double* w2,
+                                                          const double* w3, float scale) {
     FourBlock<true, Scaled, Apart, WApart>(pr, pi, half, w1, w2, w3, scale);
   }
 
@@ -316,7 +330,8 @@ struct Kernel {
   // quads at a time: j and j + L of a block, or when H = L the same j of
   // two blocks.
   template <bool Scaled>
-  [[gnu::noinline]] static void TwoStages(float* re, float* im, int n, int half, const double* tw, float scale) {
+  [[gnu::noinline]] static void TwoStages(float* re, float* im, int n, int half, const double* tw,
+                                          float scale) {
     const auto h = static_cast<std::size_t>(half);
     const double* w1 = tw + 2 * h;
     const double* w2 = tw + 4 * h;
@@ -331,8 +346,8 @@ struct Kernel {
     for (int b = 0; b < n; b += 4 * half)
       for (int j = 0; j < half; j += 2 * L) {
         const int at = Offset(j);
-        if (!FourBlock<false, Scaled, L, kWApart>(re + b + j, im + b + j, h, w1 + at, w2 + at, w3 + at, scale))
-            [[unlikely]]
+        if (!FourBlock<false, Scaled, L, kWApart>(re + b + j, im + b + j, h, w1 + at, w2 + at, w3 + at,
+                                                  scale)) [[unlikely]]
           ExactFourBlock<Scaled, L, kWApart>(re + b + j, im + b + j, h, w1 + at, w2 + at, w3 + at, scale);
       }
   }
@@ -384,8 +399,9 @@ struct Kernel {
   // each group of eight, one group per lane, then lane l written to the eight
   // floats at dst + rev(l)·stride (rev reversing the bits of a lane number).
   template <bool Exact, bool SpecialTwiddles>
-  [[gnu::always_inline]] static bool Groups(int eighth, int partner, const double* w, int q, const float* inRe,
-                                            const float* inIm, float* dstRe, float* dstIm, std::size_t stride) {
+  [[gnu::always_inline]] static bool Groups(int eighth, int partner, const double* w, int q,
+                                            const float* inRe, const float* inIm, float* dstRe, float* dstIm,
+                                            std::size_t stride) {
     constexpr int kStream[8] = {0, 4, 2, 6, 1, 5, 3, 7};  // rev3(b)
     typename S::Flags f = S::template Clear<Tiny>();
     F ar[8], ai[8];
@@ -430,8 +446,9 @@ struct Kernel {
     Groups<true, SpecialTwiddles>(eighth, partner, w, q, inRe, inIm, dstRe, dstIm, stride);
   }
   template <bool SpecialTwiddles>
-  [[gnu::always_inline]] static void AnyGroups(int eighth, int partner, const double* w, int q, const float* inRe,
-                                               const float* inIm, float* dstRe, float* dstIm, std::size_t stride) {
+  [[gnu::always_inline]] static void AnyGroups(int eighth, int partner, const double* w, int q,
+                                               const float* inRe, const float* inIm, float* dstRe,
+                                               float* dstIm, std::size_t stride) {
     if (!Groups<false, SpecialTwiddles>(eighth, partner, w, q, inRe, inIm, dstRe, dstIm, stride)) [[unlikely]]
       ExactGroups<SpecialTwiddles>(eighth, partner, w, q, inRe, inIm, dstRe, dstIm, stride);
   }
@@ -445,8 +462,8 @@ struct Kernel {
   // With Power fixed at compile time, every stream and row is a constant
   // offset from one pointer per array.
   template <int Power = 0, bool Interleaved = false>
-  [[gnu::noinline]] static void FirstPass(const TransformTables& t, const float* inRe, const float* inIm, float* re,
-                                          float* im) {
+  [[gnu::noinline]] static void FirstPass(const TransformTables& t, const float* inRe, const float* inIm,
+                                          float* re, float* im) {
     // Stage 1 j = 1 and stage 2 j = 1..3: real and imaginary parts, read
     // where used.
     double w[8];

@@ -51,6 +51,10 @@ struct Sse2 {
   }
 
   static D Abs(D v) { return _mm_andnot_pd(_mm_set1_pd(-0.0), v); }
+  // 0 < |v| < 2^-126 (an exact zero is always exact and no suspect).
+  static D TinyNonZero(D v) {
+    return _mm_and_pd(_mm_cmplt_pd(Abs(v), _mm_set1_pd(0x1p-126)), _mm_cmpneq_pd(v, _mm_setzero_pd()));
+  }
 
   // Every lane of r or i that is a float midpoint (fraction bits 0..28 equal
   // to 0x10000000, tested on the low words of both at once) or below 2^-126
@@ -58,7 +62,8 @@ struct Sse2 {
   static bool MaybeHard(D r, D i) {
     const __m128i low =
         _mm_castps_si128(_mm_shuffle_ps(_mm_castpd_ps(r), _mm_castpd_ps(i), _MM_SHUFFLE(2, 0, 2, 0)));
-    const __m128i mid = _mm_cmpeq_epi32(_mm_and_si128(low, _mm_set1_epi32(0x1FFFFFFF)), _mm_set1_epi32(0x10000000));
+    const __m128i mid =
+        _mm_cmpeq_epi32(_mm_and_si128(low, _mm_set1_epi32(0x1FFFFFFF)), _mm_set1_epi32(0x10000000));
     const D tiny = _mm_cmplt_pd(_mm_min_pd(Abs(r), Abs(i)), _mm_set1_pd(0x1p-126));
     return _mm_movemask_epi8(_mm_or_si128(mid, _mm_castpd_si128(tiny))) != 0;
   }
@@ -75,11 +80,10 @@ struct Sse2 {
   static void Note(Flags& f, D r, D i) {
     const __m128i low =
         _mm_castps_si128(_mm_shuffle_ps(_mm_castpd_ps(r), _mm_castpd_ps(i), _MM_SHUFFLE(2, 0, 2, 0)));
-    f.any = _mm_or_si128(f.any, _mm_cmpeq_epi32(_mm_and_si128(low, _mm_set1_epi32(0x1FFFFFFF)),
-                                                _mm_set1_epi32(0x10000000)));
+    f.any = _mm_or_si128(
+        f.any, _mm_cmpeq_epi32(_mm_and_si128(low, _mm_set1_epi32(0x1FFFFFFF)), _mm_set1_epi32(0x10000000)));
     if constexpr (Tiny) {
-      const D tiny = _mm_cmplt_pd(_mm_min_pd(Abs(r), Abs(i)), _mm_set1_pd(0x1p-126));
-      f.any = _mm_or_si128(f.any, _mm_castpd_si128(tiny));
+      f.any = _mm_or_si128(f.any, _mm_castpd_si128(_mm_or_pd(TinyNonZero(r), TinyNonZero(i))));
     }
   }
   template <bool Tiny>
@@ -93,7 +97,8 @@ struct Sse2 {
     // Both words of a double equal: the low and the high word's results
     // combined in the high word, whose sign bit movemask reads.
     const __m128i mid = _mm_and_si128(words, _mm_shuffle_epi32(words, _MM_SHUFFLE(2, 3, 0, 1)));
-    const D tiny = _mm_and_pd(_mm_cmpneq_pd(v, _mm_setzero_pd()), _mm_cmplt_pd(Abs(v), _mm_set1_pd(0x1p-126)));
+    const D tiny =
+        _mm_and_pd(_mm_cmpneq_pd(v, _mm_setzero_pd()), _mm_cmplt_pd(Abs(v), _mm_set1_pd(0x1p-126)));
     return static_cast<unsigned>(_mm_movemask_pd(_mm_or_pd(_mm_castsi128_pd(mid), tiny)));
   }
   static unsigned NonZeroLanes(D v) {
@@ -109,7 +114,6 @@ struct Sse2 {
     }
   }
 };
-
 
 }  // namespace
 

@@ -347,7 +347,8 @@ TEST(FftTwiddles, EqualTheRecurrenceForBothSigns) {
         for (int j = 0; j < half; ++j) {
           const std::size_t at = fft::TwiddleIndex(stage, j);
           gotRe.push_back(static_cast<float>(twiddles[at]));
-          gotIm.push_back(static_cast<float>(twiddles[at + static_cast<std::size_t>(fft::TwiddleBlock(stage))]));
+          gotIm.push_back(
+              static_cast<float>(twiddles[at + static_cast<std::size_t>(fft::TwiddleBlock(stage))]));
         }
         EXPECT_TRUE(SameFloats(gotRe, wantRe)) << power << " " << stage;
         EXPECT_TRUE(SameFloats(gotIm, wantIm)) << power << " " << stage;

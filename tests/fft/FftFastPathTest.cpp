@@ -129,8 +129,8 @@ std::vector<FlagCase> FlagCases() {
 INSTANTIATE_TEST_SUITE_P(SizesDirectionsSignals, FftUnderflowFlag, ::testing::ValuesIn(FlagCases()),
                          [](const auto& info) {
                            const FlagCase& c = info.param;
-                           return Name(Size(c.power), "_", DirectionName(c.direction), "_", SignalName(c.signal),
-                                       c.flagSet ? "_FlagSet" : "_FlagClear");
+                           return Name(Size(c.power), "_", DirectionName(c.direction), "_",
+                                       SignalName(c.signal), c.flagSet ? "_FlagSet" : "_FlagClear");
                          });
 
 // The status register is only read: control bits and a flag that was up
@@ -169,7 +169,8 @@ TEST_P(FftSubnormalTieFlag, MatchesTheReference) {
   const int n = ref.Size();
   const int stage = power - 1;
   const auto [wr, wi] = ref.Twiddle(stage, n / 4, +1);
-  const auto pair = realPart ? FindSubnormalHardPair(wr, wi, 53u * power) : FindSubnormalHardPair(wi, -wr, 53u * power);
+  const auto pair =
+      realPart ? FindSubnormalHardPair(wr, wi, 53u * power) : FindSubnormalHardPair(wi, -wr, 53u * power);
   ASSERT_TRUE(pair);
   std::vector<float> re(n, 0.0f), im(n, 0.0f);
   const auto source = static_cast<std::size_t>(ReferenceBitReverse(n)[n / 2]);
@@ -218,7 +219,8 @@ INSTANTIATE_TEST_SUITE_P(Sizes, FftCancellation,
                          ::testing::Combine(::testing::Values(6, 7, 8, 9, 10, 11, 13, 15),
                                             ::testing::Values(Direction::Forward, Direction::Inverse)),
                          [](const auto& info) {
-                           return Name(Size(std::get<0>(info.param)), "_", DirectionName(std::get<1>(info.param)));
+                           return Name(Size(std::get<0>(info.param)), "_",
+                                       DirectionName(std::get<1>(info.param)));
                          });
 
 // ---- special values and zeros ----------------------------------------------
@@ -230,7 +232,7 @@ INSTANTIATE_TEST_SUITE_P(Sizes, FftCancellation,
 std::vector<float> SpecialSignal(std::size_t n, std::uint32_t seed, int percentSpecial) {
   std::mt19937 rng(seed);
   constexpr float kInf = std::numeric_limits<float>::infinity();
-  const float specials[] = {0.0f,  -0.0f, kInf, -kInf, std::numeric_limits<float>::quiet_NaN(),
+  const float specials[] = {0.0f,    -0.0f,    kInf,     -kInf,    std::numeric_limits<float>::quiet_NaN(),
                             3.0e38f, -3.0e38f, 1.0e-40f, -1.0e-40f};
   std::vector<float> v = MakeSignal(Signal::Uniform, n, seed);
   for (auto& x : v)
@@ -252,8 +254,9 @@ INSTANTIATE_TEST_SUITE_P(Mixes, FftSpecialValues,
                                             ::testing::Values(Direction::Forward, Direction::Inverse),
                                             ::testing::Values(1, 30)),
                          [](const auto& info) {
-                           return Name(Size(std::get<0>(info.param)), "_", DirectionName(std::get<1>(info.param)),
-                                       "_", std::to_string(std::get<2>(info.param)), "percent");
+                           return Name(Size(std::get<0>(info.param)), "_",
+                                       DirectionName(std::get<1>(info.param)), "_",
+                                       std::to_string(std::get<2>(info.param)), "percent");
                          });
 
 // Signed zeros only, in every combination that reaches the first stages:
@@ -354,7 +357,8 @@ TEST_P(FftStageOneRatios, MatchTheReference) {
     ref.Transform(re, im, wantRe, wantIm, -1);
     ref.Scale(wantRe, wantIm);
     ForEachInstructionSet([&] {
-      fft::TransformScaled(tables, re.data(), im.data(), gotRe.data(), gotIm.data(), 1.0f / static_cast<float>(n));
+      fft::TransformScaled(tables, re.data(), im.data(), gotRe.data(), gotIm.data(),
+                           1.0f / static_cast<float>(n));
       EXPECT_TRUE(SameFloats(gotRe, wantRe));
       EXPECT_TRUE(SameFloats(gotIm, wantIm));
     });

@@ -24,6 +24,11 @@
 // results are the same bit for bit on every processor (the transform picks
 // SSE2, AVX2 or AVX-512 at run time). The recurrence lets the error grow
 // with N: about 1e-8·N at most for data of order 1 (3e-4 at 32768 points).
+// Speed: the transform reads (never changes) the SSE underflow flag; while
+// that sticky flag is up when a transform starts, the transform checks for
+// intermediate values below the float range all the way, 10 to 20% slower
+// (it is raised by any inexact result below the normal range anywhere in
+// the program, and stays up until the program clears it).
 // Memory: about 56·N bytes of data and tables (1.8 MB at 32768 points).
 #pragma once
 
@@ -79,7 +84,9 @@ class TsigCustomFFT : public TComponent {
   template <class T>
   struct CacheLineAllocator {
     using value_type = T;
-    T* allocate(std::size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), std::align_val_t{64})); }
+    T* allocate(std::size_t n) {
+      return static_cast<T*>(::operator new(n * sizeof(T), std::align_val_t{64}));
+    }
     void deallocate(T* p, std::size_t) noexcept { ::operator delete(p, std::align_val_t{64}); }
     bool operator==(const CacheLineAllocator&) const = default;
   };
