@@ -270,9 +270,12 @@ TEST(FftSpecialValues, SignedZerosMatchTheReference) {
       re[k] = (rng() & 1u) ? -0.0f : 0.0f;
       im[k] = (rng() & 1u) ? -0.0f : 0.0f;
     }
-    SCOPED_TRACE(::testing::Message() << "N = " << n);
-    ExpectSameAsReference(power, Direction::Forward, re, im);
-    ExpectSameAsReference(power, Direction::Inverse, re, im);
+    for (bool flagSet : {false, true}) {
+      SCOPED_TRACE(::testing::Message() << "N = " << n << (flagSet ? ", flag set" : ", flag clear"));
+      const UnderflowFlag flag(flagSet);
+      ExpectSameAsReference(power, Direction::Forward, re, im);
+      ExpectSameAsReference(power, Direction::Inverse, re, im);
+    }
   }
 }
 
@@ -374,8 +377,9 @@ INSTANTIATE_TEST_SUITE_P(AroundTheBound, FftStageOneRatios,
                                        std::to_string(e < 0 ? -e : e));
                          });
 
-// Mostly zeros (an impulse, a zero-padded tail): exact zero results are no
-// suspects and take the fast path; the results still match.
+// Mostly zeros (an impulse, a zero-padded tail), the underflow flag cleared
+// and set: exact zero results are no suspects and take the fast path; the
+// results still match.
 TEST(FftSpecialValues, MostlyZeroInputsMatchTheReference) {
   for (int power : {6, 8, 10, 12}) {
     const auto n = static_cast<std::size_t>(1) << power;
@@ -383,10 +387,13 @@ TEST(FftSpecialValues, MostlyZeroInputsMatchTheReference) {
     impulse[3] = 1.5f;
     std::vector<float> padded = MakeSignal(Signal::Uniform, n, 11u);
     std::fill(padded.begin() + static_cast<std::ptrdiff_t>(n / 4), padded.end(), 0.0f);
-    SCOPED_TRACE(::testing::Message() << "N = " << n);
-    ExpectSameAsReference(power, Direction::Forward, impulse, zeros);
-    ExpectSameAsReference(power, Direction::Forward, padded, zeros);
-    ExpectSameAsReference(power, Direction::Inverse, padded, zeros);
+    for (bool flagSet : {false, true}) {
+      SCOPED_TRACE(::testing::Message() << "N = " << n << (flagSet ? ", flag set" : ", flag clear"));
+      const UnderflowFlag flag(flagSet);
+      ExpectSameAsReference(power, Direction::Forward, impulse, zeros);
+      ExpectSameAsReference(power, Direction::Forward, padded, zeros);
+      ExpectSameAsReference(power, Direction::Inverse, padded, zeros);
+    }
   }
 }
 
