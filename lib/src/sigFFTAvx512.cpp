@@ -1,7 +1,9 @@
-// The FFT passes with AVX-512: eight doubles per register, their floats in
-// a 256-bit register, so that widening and narrowing need no shuffles.
-// Compiled with -mavx512f -mavx512dq -mfma and called only when the
-// processor has all three.
+// The FFT passes with AVX-512, in two forms: eight doubles per register
+// with their floats in a 256-bit register, so that widening and narrowing
+// need no shuffles (sizes below 128, and stages 3 and 4 below 512), and
+// sixteen floats per register as two such halves (everything else). Compiled
+// with -mavx512f -mavx512dq -mfma and called only when the processor has all
+// three.
 #include <immintrin.h>
 
 #include "sigFFTKernel.h"
