@@ -56,7 +56,7 @@ bench: build
 # Regenerates the committed reference data (needs python3-scipy, python3-mpmath).
 references:
 	@if [ "$$(id -u)" = 0 ]; then apt-get install -y -qq --no-install-recommends python3-scipy python3-mpmath; fi
-	for s in tests/*/reference/*.py; do /usr/bin/python3 $$s || exit 1; done
+	for s in $$(find tests -path "*/reference/*.py" | sort); do /usr/bin/python3 $$s || exit 1; done
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "MainComponents.h"
+#include "Near.h"
 #include "tessaro/sigFFT.h"
 #include "tessaro/sigIIRFilters.h"
 #include "tessaro/sigStoredForm.h"
@@ -23,12 +24,5 @@ struct TMainComponents {
     if (!filter || !fft) throw std::logic_error("stored components missing");
   }
 };
-
-// |actual - expected| <= absolute + relative * |expected|
-inline bool Near(long double actual, long double expected, long double absolute, long double relative) {
-  const long double error = actual > expected ? actual - expected : expected - actual;
-  const long double size = expected < 0 ? -expected : expected;
-  return error <= absolute + relative * size;
-}
 
 }  // namespace test

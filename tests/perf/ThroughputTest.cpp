@@ -115,7 +115,7 @@ TEST(Throughput, FeedsTheFilterSamplesOf1000) {
   const std::size_t newest = static_cast<std::size_t>(c.filter->CoefficientCount());
   // The newest scaled input is exactly 1000 times the input scale.
   EXPECT_EQ(c.filter->InputHistory()[newest], 1000.0L * c.filter->InputScale());
-  EXPECT_TRUE(test::Near(c.filter->OutputHistory()[newest], 1000.0L, 1e-9L, 1e-12L))
+  EXPECT_TRUE(tessaro::test::Near(c.filter->OutputHistory()[newest], 1000.0L, 1e-9L, 1e-12L))
       << static_cast<double>(c.filter->OutputHistory()[newest]);
 }
 

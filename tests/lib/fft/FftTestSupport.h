@@ -13,16 +13,9 @@
 #include <string>
 #include <vector>
 
-namespace tessaro::test {
+#include "Near.h"
 
-// |got - want| <= abs + rel·|want|.
-inline ::testing::AssertionResult Near(long double got, long double want, long double abs, long double rel) {
-  const long double error = std::fabs(got - want);
-  if (error <= abs + rel * std::fabs(want)) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure()
-         << "got " << static_cast<double>(got) << " want " << static_cast<double>(want) << " error "
-         << static_cast<double>(error);
-}
+namespace tessaro::test {
 
 // Equal bits in every element (any NaN matches any NaN).
 inline ::testing::AssertionResult SameFloats(std::span<const float> got, std::span<const float> want) {

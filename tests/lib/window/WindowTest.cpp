@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "FftTestSupport.h"
+#include "Near.h"
 #include "tessaro/sigWindow.h"
 
 namespace tessaro::test {

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "IIRTestSupport.h"
+#include "Near.h"
 #include "tessaro/sigcomplex.h"
 
 namespace tessaro {
