@@ -12,11 +12,11 @@
 #include <kiss_fft.h>
 
 #include <cstdio>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "FastestReporter.h"
 #include "tessaro/sigFFT.h"
 
 namespace {
@@ -123,59 +123,34 @@ BENCHMARK(Fftw)->Apply(Sizes);
 BENCHMARK(KissForward)->Apply(Sizes);
 BENCHMARK(KissInverse)->Apply(Sizes);
 
-// The console report, and the times kept for the table.
-class TableReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs)
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-        // The fastest repetition in processor time: the least disturbed by
-        // whatever else the machine runs.
-        const double us = run.GetAdjustedCPUTime() * 1e-3;  // ns -> us
-        auto [it, fresh] = times_.emplace(run.benchmark_name(), us);
-        if (!fresh && us < it->second) it->second = us;
-      }
-    ConsoleReporter::ReportRuns(runs);
-  }
+// Microseconds per transform of the fastest repetition, 0 when not run.
+double Time(const tessaro::bench::FastestReporter& report, const std::string& name, int n) {
+  return report.Nanoseconds(name + "/" + std::to_string(n)) * 1e-3;
+}
 
-  void PrintTable() const {
-    const char* names[] = {"TessaroForward", "TessaroInverse", "KissForward", "KissInverse"};
-    std::printf(
-        "\nMicroseconds of processor time per transform (fastest repetition) and the ratio\n"
-        "to FFTW's split transform planned with FFTW_MEASURE\n");
-    std::printf("%7s %10s | %16s %16s %16s %16s\n", "N", "FFTW", "Tessaro Forward", "Tessaro Inverse",
-                "KissFFT forward", "KissFFT inverse");
-    for (int n : kSizes) {
-      const double fftw = Time("Fftw", n);
-      std::printf("%7d %10.3f |", n, fftw);
-      for (const char* name : names) {
-        const double t = Time(name, n);
-        if (t > 0 && fftw > 0)
-          std::printf(" %9.3f %5.2fx", t, t / fftw);
-        else
-          std::printf(" %16s", "-");
-      }
-      std::printf("\n");
+void PrintTable(const tessaro::bench::FastestReporter& report) {
+  const char* names[] = {"TessaroForward", "TessaroInverse", "KissForward", "KissInverse"};
+  std::printf(
+      "\nMicroseconds of processor time per transform (fastest repetition) and the ratio\n"
+      "to FFTW's split transform planned with FFTW_MEASURE\n");
+  std::printf("%7s %10s | %16s %16s %16s %16s\n", "N", "FFTW", "Tessaro Forward", "Tessaro Inverse",
+              "KissFFT forward", "KissFFT inverse");
+  for (int n : kSizes) {
+    const double fftw = Time(report, "Fftw", n);
+    std::printf("%7d %10.3f |", n, fftw);
+    for (const char* name : names) {
+      const double t = Time(report, name, n);
+      if (t > 0 && fftw > 0)
+        std::printf(" %9.3f %5.2fx", t, t / fftw);
+      else
+        std::printf(" %16s", "-");
     }
+    std::printf("\n");
   }
-
- private:
-  double Time(const std::string& name, int n) const {
-    const auto it = times_.find(name + "/" + std::to_string(n));
-    return it == times_.end() ? 0.0 : it->second;
-  }
-
-  std::map<std::string, double> times_;
-};
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  TableReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintTable();
-  benchmark::Shutdown();
-  return 0;
+  return tessaro::bench::RunAndTabulate(argc, argv, &PrintTable);
 }

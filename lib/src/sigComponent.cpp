@@ -1,21 +1,20 @@
+// The component framework: ownership, names and the base class's empty
+// published form.
 #include "tessaro/sigComponent.h"
 
 #include <algorithm>
 #include <stdexcept>
 
+#include "sigIdentifier.h"
+
 namespace tessaro {
 
-namespace {
-
-bool IsIdentifier(std::string_view s) {
-  if (s.empty()) return false;
-  auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
-  auto digit = [](char c) { return c >= '0' && c <= '9'; };
-  if (!letter(s.front())) return false;
-  return std::all_of(s.begin() + 1, s.end(), [&](char c) { return letter(c) || digit(c); });
+bool IsIdentifier(std::string_view text) noexcept {
+  const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
+  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  if (text.empty() || !letter(text.front())) return false;
+  return std::all_of(text.begin() + 1, text.end(), [&](char c) { return letter(c) || digit(c); });
 }
-
-}  // namespace
 
 const TPropertyInfo* TComponentClass::FindProperty(std::string_view name) const {
   for (const auto& p : Properties)

@@ -11,25 +11,20 @@
 #include <cmath>
 #include <cstdio>
 
+#include "sigFloatingPoint.h"
 #include "tessaro/sigcomplex.h"
 
 namespace tessaro {
 
 namespace {
 
-// Larger and smaller of two values; the second operand wins a tie.
-Extended Larger(Extended a, Extended b) { return a > b ? a : b; }
-
 // The gain top(z)/bottom(z), with the floating-point flags its evaluation
 // raises moved into flags instead of the environment.
 TsigComplex MeasureGain(const IIRPolynomial& top, int mt, const IIRPolynomial& bottom, int mb,
                         TsigComplex z, int& flags) {
-  std::fexcept_t before{};
-  std::fegetexceptflag(&before, FE_ALL_EXCEPT);
-  std::feclearexcept(FE_ALL_EXCEPT);
+  const FlagScope scope;
   const TsigComplex gain = EvaluateResponse(top, mt, bottom, mb, z);
   flags = std::fetestexcept(FE_ALL_EXCEPT);
-  std::fesetexceptflag(&before, FE_ALL_EXCEPT);
   return gain;
 }
 
@@ -248,28 +243,29 @@ void ComputeCoefficients(IIRDesignState& state) {
   for (int k = 0; k < n; ++k) state.OutputCoefficients[k] = -bottom[k].Re / bottom[n].Re;
 }
 
-void DesignIIRFilter(const IIRDesignInput& input, IIRDesignState& state) {
-  const int order = input.Order;
-  const bool band = input.Response == ftBandpass || input.Response == ftBandstop;
+void DesignIIRFilter(const TsigIIRFilterProperties& properties, IIRDesignState& state) {
+  const int order = properties.Order;
+  const bool band = properties.Response == ftBandpass || properties.Response == ftBandstop;
   const Extended floor = order * 0.0001L;
-  state.A1 = Larger(floor, input.Frequency1 / input.SampleRate);
-  state.A2 = Larger(floor, (band ? input.Frequency2 : input.Frequency1) / input.SampleRate);
+  state.A1 = Larger(floor, properties.Frequency1 / properties.SampleRate);
+  state.A2 = Larger(floor,
+                    (band ? properties.Frequency2 : properties.Frequency1) / properties.SampleRate);
   if (!band) state.A2 = state.A1;
 
   EmptySet(state.SPlane);
   EmptySet(state.ZPlane);
-  BuildPrototype(state, input.Kind, order, input.Ripple);
+  BuildPrototype(state, properties.Kind, order, properties.Ripple);
 
   state.W1 = 2.0L * std::tan(Pi * state.A1);
   state.W2 = 2.0L * std::tan(Pi * state.A2);
-  TransformBand(state, input.Response, order, state.W1, state.W2);
+  TransformBand(state, properties.Response, order, state.W1, state.W2);
   MapToZPlane(state);
   state.CoefficientCount = state.SPlane.PoleCount;
   ComputeCoefficients(state);
 
   TsigComplex reference;
   int flags = 0;
-  switch (input.Response) {
+  switch (properties.Response) {
     case ftLowpass:
       reference = state.DCGain;
       flags = state.DCGainFlags;
@@ -292,8 +288,8 @@ void DesignIIRFilter(const IIRDesignInput& input, IIRDesignState& state) {
 
   state.Routine = IIRRoutine::Filter;
   if (state.A1 == state.A2) {
-    if (input.Response == ftBandpass) state.Routine = IIRRoutine::Mute;
-    if (input.Response == ftBandstop) state.Routine = IIRRoutine::Pass;
+    if (properties.Response == ftBandpass) state.Routine = IIRRoutine::Mute;
+    if (properties.Response == ftBandstop) state.Routine = IIRRoutine::Pass;
   }
 }
 

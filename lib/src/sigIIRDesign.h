@@ -13,20 +13,9 @@
 
 namespace tessaro {
 
-// Which per-sample routine a design asks for.
+// Which per-sample routine a design asks for: the difference equation, or
+// for a band whose edges coincide a routine that mutes or passes.
 enum class IIRRoutine : std::uint8_t { Filter, Mute, Pass };
-
-// The design properties as the design reads them. Frequency2 is the value
-// of the getter: for lowpass and highpass it equals Frequency1.
-struct IIRDesignInput {
-  TsigIIRFilterKind Kind = fkButterworth;
-  TsigIIRFilterResponse Response = ftLowpass;
-  int Order = 1;
-  Extended Frequency1 = 300.0L;
-  Extended Frequency2 = 3000.0L;
-  Extended SampleRate = 44100.0L;
-  Extended Ripple = 0.0L;
-};
 
 // Coefficient arrays and polynomials: index k is the weight of z^k.
 using IIRCoefficients = std::array<Extended, PoleZeroCapacity>;
@@ -65,11 +54,14 @@ struct IIRDesignState {
 // Bessel prototype poles normalised to -3 dB at 1 rad/s, orders 1..10. The
 // poles of order n start at (n·n)/4: the real pole first for odd n, then
 // the upper member of each conjugate pair by increasing imaginary part.
+// Orders 9 and 10 are never designed (Order stops at 8); they stay because
+// the table is defined with them, from the Bessel polynomials of 1 to 10.
 extern const std::array<TsigComplex, 30> BesselPoleTable;
 
 // The whole design: relative frequencies, prototype, prewarp, band
 // transform, bilinear map, coefficients, reference gain and routine.
-void DesignIIRFilter(const IIRDesignInput& input, IIRDesignState& state);
+// Frequency2 is read only for bandpass and bandstop; ManualReset not at all.
+void DesignIIRFilter(const TsigIIRFilterProperties& properties, IIRDesignState& state);
 
 // Appends z to the s-plane poles when it lies strictly in the left half plane.
 void AddPrototypePole(IIRDesignState& state, TsigComplex z);

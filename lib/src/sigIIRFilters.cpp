@@ -5,10 +5,14 @@
 #include <cfenv>
 #include <charconv>
 #include <cmath>
+#include <new>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 
+#include "sigFloatingPoint.h"
 #include "sigIIRDesign.h"
+#include "sigIIRSampleState.h"
 #include "tessaro/sigcomplex.h"
 
 namespace tessaro {
@@ -20,9 +24,6 @@ constexpr Extended MinimumFrequency = 1e-10L;
 
 constexpr const char* KindNames[] = {"fkButterworth", "fkChebyshev", "fkBessel"};
 constexpr const char* ResponseNames[] = {"ftLowpass", "ftHighpass", "ftBandpass", "ftBandstop"};
-
-Extended Smaller(Extended a, Extended b) { return a < b ? a : b; }
-Extended Larger(Extended a, Extended b) { return a > b ? a : b; }
 
 // Highest frequency a setter stores at a sample rate.
 Extended UpperFrequency(Extended sampleRate) { return sampleRate / 2.0L - 0.0001L; }
@@ -43,27 +44,16 @@ void RejectNaN(const char* property, Extended value) {
     throw std::invalid_argument(std::string(property) + " = nan: the value must be a number");
 }
 
-// Saves the caller's floating-point flags, clears them for a design and puts
-// them back on the way out, whatever the design raised.
-class FlagScope {
- public:
-  FlagScope() {
-    std::fegetexceptflag(&saved_, FE_ALL_EXCEPT);
-    std::feclearexcept(FE_ALL_EXCEPT);
-  }
-  ~FlagScope() { std::fesetexceptflag(&saved_, FE_ALL_EXCEPT); }
-  FlagScope(const FlagScope&) = delete;
-  FlagScope& operator=(const FlagScope&) = delete;
-
- private:
-  std::fexcept_t saved_{};
-};
-
 }  // namespace
 
 // --- construction and the published class ------------------------------------
 
 TsigCustomIIRFilter::TsigCustomIIRFilter(TComponent* owner) : TComponent(owner) {
+  static_assert(sizeof(IIRSampleState) <= SampleStateSize && alignof(IIRSampleState) <= 16,
+                "raise SampleStateSize in sigIIRFilters.h to hold the sample state");
+  static_assert(std::is_trivially_destructible_v<IIRSampleState>,
+                "the filter never destroys its sample state");
+  ::new (static_cast<void*>(sampleState_)) IIRSampleState{};
   Redesign(properties_, true, nullptr);
 }
 
@@ -100,11 +90,6 @@ const TComponentClass& TsigIIRFilter::ClassType() const { return StaticClass(); 
 // --- design ------------------------------------------------------------------
 
 void TsigCustomIIRFilter::Redesign(const Properties& next, bool reset, const char* property) {
-  const bool band = next.Response == ftBandpass || next.Response == ftBandstop;
-  const IIRDesignInput input{next.Kind,       next.Response,
-                             next.Order,      next.Frequency1,
-                             band ? next.Frequency2 : next.Frequency1,
-                             next.SampleRate, next.Ripple};
   // The scratch starts from the current design: entries a design does not
   // write, and the message, carry over as they would in place.
   IIRDesignState scratch;
@@ -114,8 +99,8 @@ void TsigCustomIIRFilter::Redesign(const Properties& next, bool reset, const cha
 
   int raised = 0;
   {
-    FlagScope flags;
-    DesignIIRFilter(input, scratch);
+    const FlagScope scope;
+    DesignIIRFilter(next, scratch);
     raised = std::fetestexcept(FE_OVERFLOW | FE_DIVBYZERO | FE_INVALID);
   }
   if (raised != 0) {
@@ -154,14 +139,9 @@ void TsigCustomIIRFilter::Redesign(const Properties& next, bool reset, const cha
   design_.CoefficientCount = scratch.CoefficientCount;
   design_.InputScale = scratch.InputScale;
   design_.DesignMessage.swap(scratch.DesignMessage);
-  Route route = Route::Filter;
-  switch (scratch.Routine) {
-    case IIRRoutine::Filter: route = Route::Filter; break;
-    case IIRRoutine::Mute: route = Route::Mute; break;
-    case IIRRoutine::Pass: route = Route::Pass; break;
-  }
-  FlagScope flags;  // splitting the coefficients may round
-  InstallDesign(route, !reset && next.ManualReset);
+  design_.Routine = scratch.Routine;
+  const FlagScope scope;  // splitting the coefficients may round
+  InstallDesign(!reset && next.ManualReset);
 }
 
 // --- properties ----------------------------------------------------------------
@@ -311,8 +291,8 @@ void TsigCustomIIRFilter::CancelLoad() noexcept {
 // H(z) = g·(z^N + Σ B[i] z^i) / (z^N - Σ A[i] z^i): the difference equation
 // of the filter routine multiplied through by z^N.
 TsigComplex TsigCustomIIRFilter::FrequencyResponse(Extended hertz) const {
-  if (route_ == Route::Mute) return MakeComplex(0.0L, 0.0L);
-  if (route_ == Route::Pass) return MakeComplex(1.0L, 0.0L);
+  if (design_.Routine == IIRRoutine::Mute) return MakeComplex(0.0L, 0.0L);
+  if (design_.Routine == IIRRoutine::Pass) return MakeComplex(1.0L, 0.0L);
   const TsigComplex z = ExpImaginary(2.0L * Pi * hertz / properties_.SampleRate);
   const int n = design_.CoefficientCount;
   TsigComplex top = MakeComplex(1.0L, 0.0L);

@@ -1,4 +1,4 @@
-// The IIR filter's sample path: choosing the routine for a design, loading
+// The IIR filter's sample path: choosing the routines for a design, loading
 // the design into the sample state, the block form of Process, Reset and
 // the history views.
 #include "sigIIRProcess.h"
@@ -9,58 +9,75 @@
 #include <string>
 #include <utility>
 
+#include "sigIIRSampleState.h"
 #include "tessaro/sigIIRFilters.h"
 
 namespace tessaro {
 
 namespace {
 
-// Counts up to this one have a routine unrolled for them; larger ones (no
-// design makes them) share one with a loop.
-constexpr int UnrolledCounts = 16;
-
-// The routines of every unrolled count for one routine record type, state
-// and coefficient form.
-template <class R, class S, template <class> class C, std::size_t... N>
-constexpr std::array<R, sizeof...(N)> FilterTable(std::index_sequence<N...>) {
-  return {R{&FilterValue<static_cast<int>(N), C, S>, &FilterBits<static_cast<int>(N), C, S>,
-            &FilterBlock<static_cast<int>(N), C, S>}...};
+// The routines of a family for the counts 0..sizeof...(N) - 1: Family<N>
+// names the three forms for N coefficients as Value, Bits and Block.
+template <template <int> class Family, std::size_t... N>
+constexpr std::array<IIRRoutines, sizeof...(N)> RoutineTable(std::index_sequence<N...>) {
+  return {IIRRoutines{Family<static_cast<int>(N)>::Value, Family<static_cast<int>(N)>::Bits,
+                      Family<static_cast<int>(N)>::Block}...};
 }
 
-template <class R, class S, template <class> class C>
-constexpr R DynamicRoutines() {
-  return R{&FilterValue<DynamicCount, C, S>, &FilterBits<DynamicCount, C, S>,
-           &FilterBlock<DynamicCount, C, S>};
+// Counts up to this one are looked up in a table; larger ones (no design
+// makes them) take the counted loop.
+constexpr int TabledCounts = 16;
+
+// A design has Order or, for a band, 2·Order poles: 1..8 and the even
+// counts up to 16.
+constexpr bool Designed(int count) {
+  return count >= 1 && count <= 2 * 8 && (count <= 8 || count % 2 == 0);
 }
+
+// The difference equation over coefficients of form C, unrolled for the
+// counts a design makes; the others share the counted loop.
+template <template <class> class C>
+struct DirectForm {
+  template <int N>
+  struct Count {
+    static constexpr int Unrolled = Designed(N) ? N : DynamicCount;
+    static constexpr auto Value = &FilterValue<Unrolled, C, IIRSampleState>;
+    static constexpr auto Bits = &FilterBits<Unrolled, C, IIRSampleState>;
+    static constexpr auto Block = &FilterBlock<Unrolled, C, IIRSampleState>;
+  };
+};
 
 }  // namespace
 
-TsigCustomIIRFilter::Routines TsigCustomIIRFilter::SelectRoutines(Route route, std::int32_t count,
-                                                                  bool paired) noexcept {
-  using S = SampleState;
-  using R = Routines;
-  constexpr auto Counts = std::make_index_sequence<UnrolledCounts + 1>{};
-  static constexpr auto PairedTable = FilterTable<R, S, PairedCoefficients>(Counts);
-  static constexpr auto ExtendedTable = FilterTable<R, S, ExtendedCoefficients>(Counts);
-  switch (route) {
-    case Route::Pass: return R{&PassValue<S>, &PassBits<S>, &PassBlock<S>};
-    case Route::Mute: return R{&MuteValue<S>, &MuteBits<S>, &MuteBlock<S>};
-    case Route::Filter: break;
+IIRRoutines SelectRoutines(IIRRoutine routine, std::int32_t count, bool paired) noexcept {
+  using S = IIRSampleState;
+  using Paired = DirectForm<PairedCoefficients>;
+  using Plain = DirectForm<ExtendedCoefficients>;
+  constexpr auto Counts = std::make_index_sequence<TabledCounts + 1>{};
+  static constexpr auto PairedTable = RoutineTable<Paired::Count>(Counts);
+  static constexpr auto PlainTable = RoutineTable<Plain::Count>(Counts);
+  switch (routine) {
+    case IIRRoutine::Pass: return {&PassValue<S>, &PassBits<S>, &PassBlock<S>};
+    case IIRRoutine::Mute: return {&MuteValue<S>, &MuteBits<S>, &MuteBlock<S>};
+    case IIRRoutine::Filter: break;
   }
-  if (count > UnrolledCounts)
-    return paired ? DynamicRoutines<R, S, PairedCoefficients>()
-                  : DynamicRoutines<R, S, ExtendedCoefficients>();
+  if (count < 0 || count > TabledCounts) {
+    using P = Paired::Count<DynamicCount>;
+    using E = Plain::Count<DynamicCount>;
+    return paired ? IIRRoutines{P::Value, P::Bits, P::Block}
+                  : IIRRoutines{E::Value, E::Bits, E::Block};
+  }
   return paired ? PairedTable[static_cast<std::size_t>(count)]
-                : ExtendedTable[static_cast<std::size_t>(count)];
+                : PlainTable[static_cast<std::size_t>(count)];
 }
 
-void TsigCustomIIRFilter::InstallDesign(Route route, bool keepHistory) noexcept {
+void TsigCustomIIRFilter::InstallDesign(bool keepHistory) noexcept {
   if (keepHistory) MaterialiseHistory();  // with the count that filled it
 
-  SampleState& s = sample_;
+  IIRSampleState& s = Sample();
   int count = design_.CoefficientCount;
   if (count < 0) count = 0;
-  if (count > SampleState::MaxCount) count = SampleState::MaxCount;
+  if (count > IIRSampleState::MaxCount) count = IIRSampleState::MaxCount;
   s.Count = count;
   s.B.fill(0.0L);
   s.A.fill(0.0L);
@@ -74,50 +91,54 @@ void TsigCustomIIRFilter::InstallDesign(Route route, bool keepHistory) noexcept 
     paired = SplitExtended(s.B[i], s.BPair[i].High, s.BPair[i].Low) && paired;
     paired = SplitExtended(s.A[i], s.APair[i].High, s.APair[i].Low) && paired;
   }
-  route_ = route;
-  routine_ = SelectRoutines(route, count, paired);
+  s.Routines = SelectRoutines(design_.Routine, count, paired);
+  value_ = s.Routines.Value;
+  bits_ = s.Routines.Bits;
 
   if (!keepHistory) {
     Reset();
     return;
   }
   const std::size_t bytes = static_cast<std::size_t>(count + 1) * sizeof(Extended);
-  std::memcpy(s.Inputs.data(), inputHistory_.data(), bytes);
-  std::memcpy(s.Outputs.data(), outputHistory_.data(), bytes);
+  std::memcpy(s.Inputs.data(), s.ShownInputs.data(), bytes);
+  std::memcpy(s.Outputs.data(), s.ShownOutputs.data(), bytes);
   s.Head = count + 1;
 }
 
+// Const: the shown copies belong to the views, not to the filter's value.
 void TsigCustomIIRFilter::MaterialiseHistory() const noexcept {
-  const SampleState& s = sample_;
+  IIRSampleState& s = Sample();
   const std::size_t from = static_cast<std::size_t>(s.Head - s.Count - 1);
   const std::size_t bytes = static_cast<std::size_t>(s.Count + 1) * sizeof(Extended);
-  std::memcpy(inputHistory_.data(), s.Inputs.data() + from, bytes);
-  std::memcpy(outputHistory_.data(), s.Outputs.data() + from, bytes);
+  std::memcpy(s.ShownInputs.data(), s.Inputs.data() + from, bytes);
+  std::memcpy(s.ShownOutputs.data(), s.Outputs.data() + from, bytes);
 }
 
 void TsigCustomIIRFilter::Process(std::span<const Extended> in, std::span<Extended> out) {
   if (in.size() != out.size())
     throw std::invalid_argument("Process: input has " + std::to_string(in.size()) +
                                 " samples but output has room for " + std::to_string(out.size()));
-  routine_.Block(sample_, in.data(), out.data(), in.size());
+  IIRSampleState& s = Sample();
+  s.Routines.Block(s, in.data(), out.data(), in.size());
 }
 
 void TsigCustomIIRFilter::Reset() noexcept {
-  sample_.Inputs.fill(0.0L);
-  sample_.Outputs.fill(0.0L);
-  sample_.Head = sample_.Count + 1;
-  inputHistory_.fill(0.0L);
-  outputHistory_.fill(0.0L);
+  IIRSampleState& s = Sample();
+  s.Inputs.fill(0.0L);
+  s.Outputs.fill(0.0L);
+  s.Head = s.Count + 1;
+  s.ShownInputs.fill(0.0L);
+  s.ShownOutputs.fill(0.0L);
 }
 
 std::span<const Extended, PoleZeroCapacity> TsigCustomIIRFilter::InputHistory() const noexcept {
   MaterialiseHistory();
-  return inputHistory_;
+  return Sample().ShownInputs;
 }
 
 std::span<const Extended, PoleZeroCapacity> TsigCustomIIRFilter::OutputHistory() const noexcept {
   MaterialiseHistory();
-  return outputHistory_;
+  return Sample().ShownOutputs;
 }
 
 }  // namespace tessaro

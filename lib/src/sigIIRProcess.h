@@ -1,7 +1,8 @@
 // The IIR filter's per-sample routines as templates over its sample state:
 // the difference equation unrolled per coefficient count, the pass and mute
 // routines, each in a by-value, a bit-pattern and a block form. Internal to
-// the library; the tests instantiate them on states of their own.
+// the library; the component and the tests instantiate them on
+// IIRSampleState (sigIIRSampleState.h).
 //
 // A state S provides: Inputs and Outputs (std::array<Extended, S::Length>),
 // Head (int32), Count (int32), B, A (std::array<Extended, S::MaxCount>),
@@ -191,7 +192,10 @@ void FilterBlock(S& s, const Extended* in, Extended* out, std::size_t count) {
   if constexpr (N == 1) {
     // The whole history is two entries per side: it stays in registers and
     // is written back once at the end.
-    const auto step = [&](std::size_t i) [[gnu::always_inline]] {
+    // The GNU spelling after the parameters binds the attribute to the call
+    // operator for both GCC and Clang (Clang ignores [[gnu::always_inline]]
+    // there, as it would apply to the type).
+    const auto step = [&](std::size_t i) __attribute__((always_inline)) {
       const Extended t = Settle(in[i]) * c.Scale();
       const Extended y = Settle((newestX * c.B(0) + t) + newestY * c.A(0));
       newestX = t;

@@ -8,6 +8,8 @@
 #include <memory>
 #include <system_error>
 
+#include "sigIdentifier.h"
+
 namespace tessaro {
 
 namespace {
@@ -17,15 +19,6 @@ std::string_view Trim(std::string_view s) {
   while (!s.empty() && blank(s.front())) s.remove_prefix(1);
   while (!s.empty() && blank(s.back())) s.remove_suffix(1);
   return s;
-}
-
-bool IsIdentifier(std::string_view s) {
-  if (s.empty()) return false;
-  auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
-  if (!letter(s.front())) return false;
-  for (char c : s.substr(1))
-    if (!letter(c) && !(c >= '0' && c <= '9')) return false;
-  return true;
 }
 
 // from_chars reports a subnormal value as out of range without storing it;

@@ -38,6 +38,11 @@
 
 namespace tessaro {
 
+// The per-sample state and the design's choice of routine, internal to the
+// library.
+struct IIRSampleState;
+enum class IIRRoutine : std::uint8_t;
+
 class TsigCustomIIRFilter : public TComponent {
  public:
   // A first-order Butterworth lowpass at 300 Hz for 44100 Hz sampling, with a
@@ -66,7 +71,23 @@ class TsigCustomIIRFilter : public TComponent {
 
   // --- filtering -------------------------------------------------------------
   // Filters one sample of a stream; samples of one stream in time order.
-  Extended Process(Extended x) { return routine_(*this, x); }
+  // One indirect call. A compile-time constant sample goes over as its bit
+  // pattern in integer registers: GCC would hand it over through an 80-bit
+  // store and two integer reloads that partly overlap it, and the failed
+  // store forwarding costs about 30 cycles a call.
+  Extended Process(Extended x) {
+#if defined(__GNUC__)
+    if (__builtin_constant_p(x)) {
+      std::uint64_t significand = 0;
+      std::uint16_t signExponent = 0;
+      std::memcpy(&significand, &x, sizeof significand);
+      std::memcpy(&signExponent, reinterpret_cast<const unsigned char*>(&x) + 8,
+                  sizeof signExponent);
+      return bits_(Sample(), significand, signExponent);
+    }
+#endif
+    return value_(Sample(), x);
+  }
   // The same as calling Process(in[i]) for i in order, written to out[i].
   // in and out may be the same span. invalid_argument when the sizes differ.
   void Process(std::span<const Extended> in, std::span<Extended> out);
@@ -98,82 +119,15 @@ class TsigCustomIIRFilter : public TComponent {
   void CancelLoad() noexcept override;
 
  private:
-  // The per-sample state the routines read and write. Each history slides
-  // through a longer buffer: a sample appends its entry at Head, the
-  // Count + 1 entries below Head are the history oldest first, and when Head
-  // reaches the end the window moves back to the start, so no sample shifts
-  // the history. The coefficients sit beside it, also as pairs of doubles
-  // whose sum is the coefficient exactly, when every coefficient has one.
-  struct SampleState {
-    static constexpr int Length = 64;
-    static constexpr int MaxCount = PoleZeroCapacity - 1;
-    struct Pair {
-      double High = 0.0;
-      double Low = 0.0;
-    };
-    std::array<Extended, Length> Inputs{};
-    std::array<Extended, Length> Outputs{};
-    std::array<Extended, MaxCount> B{};
-    std::array<Extended, MaxCount> A{};
-    std::array<Pair, MaxCount> BPair{};
-    std::array<Pair, MaxCount> APair{};
-    Extended Scale = 0.0L;
-    Pair ScalePair;
-    std::int32_t Count = 0;
-    std::int32_t Head = 1;
-  };
-
-  // Which routine the design chose.
-  enum class Route : std::uint8_t { Pass, Mute, Filter };
-
-  // The routine in force, in three forms: a sample by value, a compile-time
-  // constant sample as its bit pattern (significand, then sign and
-  // exponent), and a block.
-  struct Routines {
-    Extended (*Value)(SampleState&, Extended) = nullptr;
-    Extended (*Bits)(SampleState&, std::uint64_t, std::uint32_t) = nullptr;
-    void (*Block)(SampleState&, const Extended*, Extended*, std::size_t) = nullptr;
-
-    // One indirect call. GCC hands a constant extended argument over
-    // through an 80-bit store and two integer reloads that partly overlap
-    // it; the failed store forwarding costs about 30 cycles per call, so a
-    // constant travels in integer registers instead.
-    Extended operator()(TsigCustomIIRFilter& filter, Extended x) const {
-#if defined(__GNUC__)
-      if (__builtin_constant_p(x)) {
-        std::uint64_t significand = 0;
-        std::uint16_t signExponent = 0;
-        std::memcpy(&significand, &x, sizeof significand);
-        std::memcpy(&signExponent, reinterpret_cast<const unsigned char*>(&x) + 8,
-                    sizeof signExponent);
-        return Bits(filter.sample_, significand, signExponent);
-      }
-#endif
-      return Value(filter.sample_, x);
-    }
-  };
-
-  static Routines SelectRoutines(Route route, std::int32_t count, bool paired) noexcept;
-  // Loads the design's coefficients into the sample state; keeps the history
-  // when keepHistory is set, as the views show it, and clears it otherwise.
-  void InstallDesign(Route route, bool keepHistory) noexcept;
-  // Copies the live window into the views.
+  // Loads the design's coefficients and routines into the sample state;
+  // keeps the history when keepHistory is set, as the views show it, and
+  // clears it otherwise.
+  void InstallDesign(bool keepHistory) noexcept;
+  // Copies the live history into the views.
   void MaterialiseHistory() const noexcept;
 
-  // The eight published values as stored (frequency 2 unfiltered by the
-  // response).
-  struct Properties {
-    TsigIIRFilterKind Kind = fkButterworth;
-    TsigIIRFilterResponse Response = ftLowpass;
-    TsigIIRFilterOrder Order = 1;
-    Extended Frequency1 = 300.0L;
-    Extended Frequency2 = 3000.0L;
-    Extended SampleRate = 44100.0L;
-    Extended Ripple = 0.0L;
-    bool ManualReset = false;
-  };
-
-  // The result of the last design, read by the views and copied into the
+  using Properties = TsigIIRFilterProperties;
+  // The result of the last design, read by the views and loaded into the
   // sample state.
   struct Design {
     PoleZeroSet SPlane;
@@ -183,6 +137,7 @@ class TsigCustomIIRFilter : public TComponent {
     std::int32_t CoefficientCount = 0;
     Extended InputScale = 0.0L;
     std::string DesignMessage;
+    IIRRoutine Routine{};
   };
 
   // While a stored form loads: the properties before BeginLoad and which
@@ -203,13 +158,17 @@ class TsigCustomIIRFilter : public TComponent {
   Properties properties_;
   Design design_;
   std::optional<LoadState> load_;
-  Route route_ = Route::Pass;
-  Routines routine_;
-  SampleState sample_;
-  // The histories as the views show them: entries 0..Count are copied from
-  // the sample state on request, the entries above Count keep their values.
-  mutable std::array<Extended, PoleZeroCapacity> inputHistory_{};
-  mutable std::array<Extended, PoleZeroCapacity> outputHistory_{};
+  // The sample path: the two forms of the routine in force that Process
+  // calls, and the state the routines work on. The state's type is internal
+  // to the library; it lives here rather than behind a pointer, which would
+  // cost Process a load, and its source checks that it fits.
+  static constexpr std::size_t SampleStateSize = 5216;
+  IIRSampleState& Sample() const noexcept {
+    return *reinterpret_cast<IIRSampleState*>(sampleState_);
+  }
+  Extended (*value_)(IIRSampleState&, Extended) = nullptr;
+  Extended (*bits_)(IIRSampleState&, std::uint64_t, std::uint32_t) = nullptr;
+  alignas(16) mutable unsigned char sampleState_[SampleStateSize];
 };
 
 // The published form of the filter: Kind, Response, Order, Frequency1,

@@ -29,6 +29,20 @@ enum TsigIIRFilterResponse : std::uint8_t { ftLowpass, ftHighpass, ftBandpass, f
 // Prototype order, 1..8.
 using TsigIIRFilterOrder = std::uint8_t;
 
+// The eight published values of an IIR filter as stored, with a new
+// filter's values as defaults. Frequency2 is kept as assigned whatever the
+// response; a design reads it only for bandpass and bandstop.
+struct TsigIIRFilterProperties {
+  TsigIIRFilterKind Kind = fkButterworth;
+  TsigIIRFilterResponse Response = ftLowpass;
+  TsigIIRFilterOrder Order = 1;
+  Extended Frequency1 = 300.0L;   // Hz
+  Extended Frequency2 = 3000.0L;  // Hz
+  Extended SampleRate = 44100.0L;  // Hz
+  Extended Ripple = 0.0L;          // dB, never negative
+  bool ManualReset = false;
+};
+
 // A complex number in extended precision: a plain value with no invariant.
 struct TsigComplex {
   Extended Re = 0.0L;

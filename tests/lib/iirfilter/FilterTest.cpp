@@ -15,7 +15,7 @@
 namespace tessaro {
 namespace {
 
-constexpr Extended kInf = std::numeric_limits<Extended>::infinity();
+constexpr Extended Inf = std::numeric_limits<Extended>::infinity();
 
 // A filter whose history is not silent, so that a redesign shows.
 void Excite(TsigIIRFilter& f) {
@@ -111,9 +111,9 @@ TEST_P(FrequencyClamp, StoresTheClampedValue) {
 
 INSTANTIATE_TEST_SUITE_P(Values, FrequencyClamp,
                          ::testing::Values(ClampCase{30000.0L, 44100.0L / 2.0L - 0.0001L},
-                                           ClampCase{kInf, 44100.0L / 2.0L - 0.0001L},
+                                           ClampCase{Inf, 44100.0L / 2.0L - 0.0001L},
                                            ClampCase{0.0L, 1e-10L}, ClampCase{-5.0L, 1e-10L},
-                                           ClampCase{-kInf, 1e-10L},
+                                           ClampCase{-Inf, 1e-10L},
                                            ClampCase{1234.5L, 1234.5L}));
 
 TEST(Filter, Frequency30000StoresNearlyNyquist) {

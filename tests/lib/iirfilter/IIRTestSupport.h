@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <random>
 
 #include "Near.h"
 #include "tessaro/sigTypes.h"
@@ -11,5 +14,28 @@
 namespace tessaro::test {
 
 inline Extended Decibels(Extended magnitude) { return 20.0L * std::log10(magnitude); }
+
+// An extended value with a random 64-bit significand and an exponent field
+// drawn from [lowField, highField] (16383 is 2^0); field 0 gives a
+// subnormal. Random sign.
+inline Extended RandomExtended(std::mt19937_64& rng, int lowField, int highField) {
+  std::uint64_t significand = rng();
+  const int field = std::uniform_int_distribution<int>(lowField, highField)(rng);
+  if (field == 0)
+    significand &= ~(std::uint64_t{1} << 63);
+  else
+    significand |= std::uint64_t{1} << 63;
+  const std::uint16_t top =
+      static_cast<std::uint16_t>(field | (rng() & 1 ? 0x8000 : 0));
+  unsigned char bytes[sizeof(Extended)] = {};
+  std::memcpy(bytes, &significand, 8);
+  std::memcpy(bytes + 8, &top, 2);
+  Extended x;
+  std::memcpy(&x, bytes, sizeof x);
+  return x;
+}
+
+// The exponent field of 2^e.
+constexpr int Field(int e) { return 16383 + e; }
 
 }  // namespace tessaro::test

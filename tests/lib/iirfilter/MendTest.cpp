@@ -17,8 +17,8 @@
 namespace tessaro {
 namespace {
 
-constexpr Extended kInf = std::numeric_limits<Extended>::infinity();
-constexpr Extended kNaN = std::numeric_limits<Extended>::quiet_NaN();
+constexpr Extended Inf = std::numeric_limits<Extended>::infinity();
+constexpr Extended NaN = std::numeric_limits<Extended>::quiet_NaN();
 
 // Everything a caller can see of a filter.
 struct Snapshot {
@@ -94,13 +94,13 @@ TEST_P(BadAssignment, ThrowsAndLeavesTheFilterAsItWas) {
 INSTANTIATE_TEST_SUITE_P(
     Values, BadAssignment,
     ::testing::Values(
-        BadCase{"NaNFrequency1", [](TsigIIRFilter& f) { f.SetFrequency1(kNaN); },
+        BadCase{"NaNFrequency1", [](TsigIIRFilter& f) { f.SetFrequency1(NaN); },
                 "Frequency1 = nan: the value must be a number", BadCase::Invalid},
-        BadCase{"NaNFrequency2", [](TsigIIRFilter& f) { f.SetFrequency2(-kNaN); },
+        BadCase{"NaNFrequency2", [](TsigIIRFilter& f) { f.SetFrequency2(-NaN); },
                 "Frequency2 = nan: the value must be a number", BadCase::Invalid},
-        BadCase{"NaNSampleRate", [](TsigIIRFilter& f) { f.SetSampleRate(kNaN); },
+        BadCase{"NaNSampleRate", [](TsigIIRFilter& f) { f.SetSampleRate(NaN); },
                 "SampleRate = nan: the value must be a number", BadCase::Invalid},
-        BadCase{"NaNRipple", [](TsigIIRFilter& f) { f.SetRipple(kNaN); },
+        BadCase{"NaNRipple", [](TsigIIRFilter& f) { f.SetRipple(NaN); },
                 "Ripple = nan: the value must be a number", BadCase::Invalid},
         // 10^(1e5) exceeds the extended range
         BadCase{"HugeRipple", [](TsigIIRFilter& f) { f.SetRipple(1e6L); },
@@ -123,11 +123,11 @@ TEST(Mend, FailedKindKeepsHistoryAndDesign) {
 // inf/inf in the relative frequency is an invalid operation.
 TEST(Mend, InfiniteFrequencyAtInfiniteRate) {
   TsigIIRFilter f;
-  f.SetSampleRate(kInf);
+  f.SetSampleRate(Inf);
   f.Process(1.0L);
   const Snapshot before(f);
   try {
-    f.SetFrequency1(kInf);
+    f.SetFrequency1(Inf);
     ADD_FAILURE() << "no exception";
   } catch (const std::domain_error& e) {
     EXPECT_STREQ(e.what(), "Frequency1 = inf makes the filter design take an invalid operation");
@@ -138,22 +138,22 @@ TEST(Mend, InfiniteFrequencyAtInfiniteRate) {
 TEST(Mend, InfinitiesAreClampedNotRejected) {
   TsigIIRFilter f;
   f.SetResponse(ftBandstop);
-  f.SetFrequency1(kInf);
+  f.SetFrequency1(Inf);
   EXPECT_TRUE(test::SameBits(f.Frequency1(), 44100.0L / 2.0L - 0.0001L));
-  f.SetFrequency2(-kInf);
+  f.SetFrequency2(-Inf);
   EXPECT_EQ(f.Frequency2(), 1e-10L);
-  f.SetSampleRate(kInf);  // stored: nothing to lower, the design holds
-  EXPECT_EQ(f.SampleRate(), kInf);
-  f.SetSampleRate(-kInf);  // ignored
-  EXPECT_EQ(f.SampleRate(), kInf);
+  f.SetSampleRate(Inf);  // stored: nothing to lower, the design holds
+  EXPECT_EQ(f.SampleRate(), Inf);
+  f.SetSampleRate(-Inf);  // ignored
+  EXPECT_EQ(f.SampleRate(), Inf);
 }
 
 // An infinite ripple is a finite design with y = 0: the message, no throw.
 TEST(Mend, InfiniteRippleWritesTheMessage) {
   TsigIIRFilter f;
   f.SetKind(fkChebyshev);
-  f.SetRipple(-kInf);
-  EXPECT_EQ(f.Ripple(), kInf);
+  f.SetRipple(-Inf);
+  EXPECT_EQ(f.Ripple(), Inf);
   EXPECT_EQ(f.DesignMessage(), "Chebyshev filter error y=0; must be .gt. 0.0");
   f.SetRipple(1.0L);  // a good design keeps the message
   EXPECT_EQ(f.DesignMessage(), "Chebyshev filter error y=0; must be .gt. 0.0");
@@ -162,19 +162,19 @@ TEST(Mend, InfiniteRippleWritesTheMessage) {
 // The design's flags stay inside it; the setters' own arithmetic (the
 // clamp) may still round, so inexact is not looked at.
 TEST(Mend, CallersFlagsArePreserved) {
-  constexpr int kLooked = FE_ALL_EXCEPT & ~FE_INEXACT;
+  constexpr int Looked = FE_ALL_EXCEPT & ~FE_INEXACT;
   TsigIIRFilter f;
   std::feclearexcept(FE_ALL_EXCEPT);
   f.SetFrequency1(1234.0L);
   f.SetKind(fkChebyshev);
   f.SetResponse(ftBandstop);
-  EXPECT_EQ(std::fetestexcept(kLooked), 0);
+  EXPECT_EQ(std::fetestexcept(Looked), 0);
   std::feraiseexcept(FE_DIVBYZERO);
   f.SetOrder(5);
-  EXPECT_EQ(std::fetestexcept(kLooked), FE_DIVBYZERO);
+  EXPECT_EQ(std::fetestexcept(Looked), FE_DIVBYZERO);
   std::feclearexcept(FE_ALL_EXCEPT);
   EXPECT_THROW(f.SetRipple(1e6L), std::overflow_error);
-  EXPECT_EQ(std::fetestexcept(kLooked), 0);
+  EXPECT_EQ(std::fetestexcept(Looked), 0);
 }
 
 // No design in the ordinary range raises overflow, division by zero or an
@@ -193,7 +193,8 @@ TEST(Mend, NoOrdinaryDesignRaisesAFlag) {
                 IIRDesignState s;
                 std::feclearexcept(FE_ALL_EXCEPT);
                 DesignIIRFilter({static_cast<TsigIIRFilterKind>(kind),
-                                 static_cast<TsigIIRFilterResponse>(response), order, a * rate,
+                                 static_cast<TsigIIRFilterResponse>(response),
+                                 static_cast<TsigIIRFilterOrder>(order), a * rate,
                                  std::min(a * ratio, 0.4999L) * rate, rate, ripple},
                                 s);
                 ASSERT_EQ(std::fetestexcept(FE_OVERFLOW | FE_DIVBYZERO | FE_INVALID), 0)

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "IIRTestSupport.h"
 #include "LiteralFilter.h"
 #include "tessaro/sigIIRFilters.h"
 
@@ -40,11 +41,11 @@ int allocations = 0;
 namespace tessaro::test {
 namespace {
 
-constexpr Extended kInf = std::numeric_limits<Extended>::infinity();
+constexpr Extended Inf = std::numeric_limits<Extended>::infinity();
 
 // Which routine the component must be running, from its properties: a band
 // response whose relative corners coincide mutes or passes.
-LiteralFilter::Routine RoutineOf(const TsigIIRFilter& f) {
+LiteralFilter::Route RoutineOf(const TsigIIRFilter& f) {
   if (f.Response() != ftBandpass && f.Response() != ftBandstop) return LiteralFilter::Filter;
   const Extended floor = f.Order() * 0.0001L;
   const Extended a1 = std::max(floor, f.Frequency1() / f.SampleRate());
@@ -56,13 +57,8 @@ LiteralFilter::Routine RoutineOf(const TsigIIRFilter& f) {
 // Takes over a design the component made; reset clears the histories as a
 // redesign with ManualReset off does.
 void Follow(LiteralFilter& lit, const TsigIIRFilter& f, bool reset) {
-  lit.routine = RoutineOf(f);
-  lit.n = f.CoefficientCount();
-  lit.g = f.InputScale();
-  for (int i = 0; i < PoleZeroCapacity; ++i) {
-    lit.B[i] = f.InputCoefficients()[i];
-    lit.A[i] = f.OutputCoefficients()[i];
-  }
+  lit.Routine = RoutineOf(f);
+  lit.Load(f);
   if (reset) lit.Reset();
 }
 
@@ -70,7 +66,7 @@ void Follow(LiteralFilter& lit, const TsigIIRFilter& f, bool reset) {
   const auto in = f.InputHistory();
   const auto out = f.OutputHistory();
   for (int i = 0; i < PoleZeroCapacity; ++i)
-    if (!Identical(in[i], lit.X[i]) || !Identical(out[i], lit.Y[i]))
+    if (!SameBits(in[i], lit.X[i]) || !SameBits(out[i], lit.Y[i]))
       return ::testing::AssertionFailure()
              << "history entry " << i << ": " << in[i] << " " << out[i] << " want " << lit.X[i]
              << " " << lit.Y[i];
@@ -103,14 +99,14 @@ Extended Draw(Signal signal, std::mt19937_64& rng, int t) {
     case Signal::Bound:
       return rng() % 3 == 0 ? (rng() & 1 ? 0.25L : -0.25L) : RandomExtended(rng, Field(-3), Field(-1));
     case Signal::Mixed: {
-      constexpr Signal kinds[] = {Signal::Unit,      Signal::Loud,         Signal::NearOffset,
+      constexpr Signal Kinds[] = {Signal::Unit,      Signal::Loud,         Signal::NearOffset,
                                   Signal::FarBelow,  Signal::Subnormal,    Signal::ImpulseDecay,
                                   Signal::Bound};
-      return Draw(kinds[rng() % 7], rng, t);
+      return Draw(Kinds[rng() % 7], rng, t);
     }
     case Signal::NonFinite: {
       const auto r = rng() % 200;
-      if (r == 0) return rng() & 1 ? kInf : -kInf;
+      if (r == 0) return rng() & 1 ? Inf : -Inf;
       if (r == 1) return std::numeric_limits<Extended>::quiet_NaN();
       if (r == 2) return -std::nan("7");
       return RandomExtended(rng, Field(-3), Field(0));
@@ -176,8 +172,8 @@ Outcome Change(std::vector<TsigIIRFilter*> filters, Stored& st, std::mt19937_64&
       break;
     }
     case 5: {
-      constexpr Extended rates[] = {8000.0L, 22050.0L, 44100.0L, 48000.0L, 96000.0L};
-      const Extended rate = rates[rng() % 5];
+      constexpr Extended Rates[] = {8000.0L, 22050.0L, 44100.0L, 48000.0L, 96000.0L};
+      const Extended rate = Rates[rng() % 5];
       apply([&](TsigIIRFilter& g) { g.SetSampleRate(rate); });
       o.redesigned = rate != st.rate;
       if (o.redesigned) {
@@ -236,12 +232,12 @@ TEST_P(ExactProcess, OutputsAndHistoriesMatchTheLiteralRoutine) {
         in[i] = Draw(c.signal, rng, t++);
         want[i] = lit.Sample(in[i]);
         const Extended got = single.Process(in[i]);
-        ASSERT_TRUE(Identical(got, want[i]))
+        ASSERT_TRUE(SameBits(got, want[i]))
             << "stream " << stream << " segment " << segment << " sample " << i << ": " << got
             << " want " << want[i] << " (kind " << int(single.Kind()) << ", response "
             << int(single.Response()) << ", order " << single.Order() << ")";
         ASSERT_TRUE(SameHistory(single, lit)) << "stream " << stream << " sample " << i;
-        ASSERT_TRUE(Identical(unread.Process(in[i]), want[i])) << "stream " << stream << " unread";
+        ASSERT_TRUE(SameBits(unread.Process(in[i]), want[i])) << "stream " << stream << " unread";
       }
       for (std::size_t at = 0; at < in.size();) {
         const std::size_t size = std::min<std::size_t>(rng() % 90, in.size() - at);
@@ -250,8 +246,8 @@ TEST_P(ExactProcess, OutputsAndHistoriesMatchTheLiteralRoutine) {
         block.Process(std::span(in).subspan(at, size), out);
         inPlace.Process(same, same);
         for (std::size_t i = 0; i < size; ++i) {
-          ASSERT_TRUE(Identical(out[i], want[at + i])) << "stream " << stream << " block at " << at;
-          ASSERT_TRUE(Identical(same[i], want[at + i])) << "stream " << stream << " in place at " << at;
+          ASSERT_TRUE(SameBits(out[i], want[at + i])) << "stream " << stream << " block at " << at;
+          ASSERT_TRUE(SameBits(same[i], want[at + i])) << "stream " << stream << " in place at " << at;
         }
         at += size;
       }
@@ -291,12 +287,12 @@ TEST(ExactProcess, ConstantSamples) {
       Follow(lit, f, true);
       const Extended got[] = {f.Process(1000.0L), f.Process(-0.0L),   f.Process(1e-20L),
                               f.Process(0.25L),   f.Process(-0.25L),  f.Process(3e-40L),
-                              f.Process(1e-4940L), f.Process(-7.5L),  f.Process(kInf),
+                              f.Process(1e-4940L), f.Process(-7.5L),  f.Process(Inf),
                               f.Process(0.0L)};
       const Extended in[] = {1000.0L, -0.0L, 1e-20L, 0.25L, -0.25L, 3e-40L, 1e-4940L, -7.5L,
-                             kInf,    0.0L};
+                             Inf,    0.0L};
       for (int i = 0; i < 10; ++i)
-        EXPECT_TRUE(Identical(got[i], lit.Sample(in[i]))) << r << " " << degenerate << " " << i;
+        EXPECT_TRUE(SameBits(got[i], lit.Sample(in[i]))) << r << " " << degenerate << " " << i;
       EXPECT_TRUE(SameHistory(f, lit));
     }
   }
@@ -306,7 +302,7 @@ TEST(ExactProcess, ConstantSamples) {
 // literal routine raises them (inexact is not looked at: the left-out
 // steps may only have rounded).
 TEST(ExactProcess, FloatingPointFlags) {
-  constexpr int kLooked = FE_ALL_EXCEPT & ~FE_INEXACT;
+  constexpr int Looked = FE_ALL_EXCEPT & ~FE_INEXACT;
   std::mt19937_64 rng(99);
   for (int order : {1, 4, 8}) {
     TsigIIRFilter f, g;
@@ -320,15 +316,15 @@ TEST(ExactProcess, FloatingPointFlags) {
       const Extended x = t % 97 == 0 ? 1e4930L : Draw(Signal::Mixed, rng, t);
       std::feclearexcept(FE_ALL_EXCEPT);
       const Extended want = lit.Sample(x);
-      const int wantFlags = std::fetestexcept(kLooked);
+      const int wantFlags = std::fetestexcept(Looked);
       std::feclearexcept(FE_ALL_EXCEPT);
       const Extended got = f.Process(x);
-      ASSERT_EQ(std::fetestexcept(kLooked), wantFlags) << "order " << order << " sample " << t;
-      ASSERT_TRUE(Identical(got, want));
+      ASSERT_EQ(std::fetestexcept(Looked), wantFlags) << "order " << order << " sample " << t;
+      ASSERT_TRUE(SameBits(got, want));
       std::feclearexcept(FE_ALL_EXCEPT);
       Extended y;
       g.Process(std::span(&x, 1), std::span(&y, 1));
-      ASSERT_EQ(std::fetestexcept(kLooked), wantFlags) << "block, order " << order << " sample " << t;
+      ASSERT_EQ(std::fetestexcept(Looked), wantFlags) << "block, order " << order << " sample " << t;
     }
   }
   std::feclearexcept(FE_ALL_EXCEPT);
