@@ -10,7 +10,9 @@
 namespace tessaro {
 
 bool IsIdentifier(std::string_view text) noexcept {
-  const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
+  const auto letter = [](char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+  };
   const auto digit = [](char c) { return c >= '0' && c <= '9'; };
   if (text.empty() || !letter(text.front())) return false;
   return std::all_of(text.begin() + 1, text.end(), [&](char c) { return letter(c) || digit(c); });

@@ -71,23 +71,7 @@ class TsigCustomIIRFilter : public TComponent {
 
   // --- filtering -------------------------------------------------------------
   // Filters one sample of a stream; samples of one stream in time order.
-  // One indirect call. A compile-time constant sample goes over as its bit
-  // pattern in integer registers: GCC would hand it over through an 80-bit
-  // store and two integer reloads that partly overlap it, and the failed
-  // store forwarding costs about 30 cycles a call.
-  Extended Process(Extended x) {
-#if defined(__GNUC__)
-    if (__builtin_constant_p(x)) {
-      std::uint64_t significand = 0;
-      std::uint16_t signExponent = 0;
-      std::memcpy(&significand, &x, sizeof significand);
-      std::memcpy(&signExponent, reinterpret_cast<const unsigned char*>(&x) + 8,
-                  sizeof signExponent);
-      return bits_(Sample(), significand, signExponent);
-    }
-#endif
-    return value_(Sample(), x);
-  }
+  Extended Process(Extended x);
   // The same as calling Process(in[i]) for i in order, written to out[i].
   // in and out may be the same span. invalid_argument when the sizes differ.
   void Process(std::span<const Extended> in, std::span<Extended> out);
@@ -127,6 +111,7 @@ class TsigCustomIIRFilter : public TComponent {
   void MaterialiseHistory() const noexcept;
 
   using Properties = TsigIIRFilterProperties;
+
   // The result of the last design, read by the views and loaded into the
   // sample state.
   struct Design {
@@ -163,13 +148,35 @@ class TsigCustomIIRFilter : public TComponent {
   // to the library; it lives here rather than behind a pointer, which would
   // cost Process a load, and its source checks that it fits.
   static constexpr std::size_t SampleStateSize = 5216;
-  IIRSampleState& Sample() const noexcept {
-    return *reinterpret_cast<IIRSampleState*>(sampleState_);
-  }
+  IIRSampleState& Sample() const noexcept;
   Extended (*value_)(IIRSampleState&, Extended) = nullptr;
   Extended (*bits_)(IIRSampleState&, std::uint64_t, std::uint32_t) = nullptr;
   alignas(16) mutable unsigned char sampleState_[SampleStateSize];
 };
+
+// --- the inline sample path ----------------------------------------------------
+
+inline IIRSampleState& TsigCustomIIRFilter::Sample() const noexcept {
+  return *reinterpret_cast<IIRSampleState*>(sampleState_);
+}
+
+// One indirect call. A compile-time constant sample goes over as its bit
+// pattern in integer registers: GCC would hand it over through an 80-bit
+// store and two integer reloads that partly overlap it, and the failed store
+// forwarding costs about 30 cycles a call.
+inline Extended TsigCustomIIRFilter::Process(Extended x) {
+#if defined(__GNUC__)
+  if (__builtin_constant_p(x)) {
+    std::uint64_t significand = 0;
+    std::uint16_t signExponent = 0;
+    std::memcpy(&significand, &x, sizeof significand);
+    std::memcpy(&signExponent, reinterpret_cast<const unsigned char*>(&x) + 8,
+                sizeof signExponent);
+    return bits_(Sample(), significand, signExponent);
+  }
+#endif
+  return value_(Sample(), x);
+}
 
 // The published form of the filter: Kind, Response, Order, Frequency1,
 // Frequency2, SampleRate, Ripple, ManualReset, streamed in that order. Kind

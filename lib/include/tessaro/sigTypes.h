@@ -36,8 +36,8 @@ struct TsigIIRFilterProperties {
   TsigIIRFilterKind Kind = fkButterworth;
   TsigIIRFilterResponse Response = ftLowpass;
   TsigIIRFilterOrder Order = 1;
-  Extended Frequency1 = 300.0L;   // Hz
-  Extended Frequency2 = 3000.0L;  // Hz
+  Extended Frequency1 = 300.0L;    // Hz
+  Extended Frequency2 = 3000.0L;   // Hz
   Extended SampleRate = 44100.0L;  // Hz
   Extended Ripple = 0.0L;          // dB, never negative
   bool ManualReset = false;

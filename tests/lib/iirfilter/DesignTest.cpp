@@ -16,7 +16,8 @@ namespace {
 IIRDesignState Design(TsigIIRFilterKind kind, TsigIIRFilterResponse response, int order,
                       Extended f1, Extended f2, Extended rate = 44100.0L, Extended ripple = 0.0L) {
   IIRDesignState s;
-  DesignIIRFilter({kind, response, static_cast<TsigIIRFilterOrder>(order), f1, f2, rate, ripple}, s);
+  const auto o = static_cast<TsigIIRFilterOrder>(order);
+  DesignIIRFilter({kind, response, o, f1, f2, rate, ripple}, s);
   return s;
 }
 

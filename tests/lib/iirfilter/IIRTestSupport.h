@@ -9,11 +9,25 @@
 #include <random>
 
 #include "Near.h"
+#include "tessaro/sigIIRFilters.h"
 #include "tessaro/sigTypes.h"
 
 namespace tessaro::test {
 
 inline Extended Decibels(Extended magnitude) { return 20.0L * std::log10(magnitude); }
+
+// Assigns a design through the setters, the sample rate first.
+inline void Configure(TsigCustomIIRFilter& f, TsigIIRFilterKind kind,
+                      TsigIIRFilterResponse response, int order, Extended f1,
+                      Extended f2 = 3000.0L, Extended rate = 44100.0L, Extended ripple = 0.0L) {
+  f.SetSampleRate(rate);
+  f.SetKind(kind);
+  f.SetResponse(response);
+  f.SetOrder(order);
+  f.SetRipple(ripple);
+  f.SetFrequency1(f1);
+  f.SetFrequency2(f2);
+}
 
 // An extended value with a random 64-bit significand and an exponent field
 // drawn from [lowField, highField] (16383 is 2^0); field 0 gives a

@@ -82,8 +82,8 @@ TEST(Prototype, BesselOrder8IsFourPairsFromEntry16) {
 TEST(Prototype, BesselTableMatchesTheBesselPolynomial) {
   for (int i = 0; i < 30; ++i) {
     const Extended tol = i < 20 ? 1e-11L : 2e-10L;
-    EXPECT_TRUE(test::Near(BesselPoleTable[i].Re, kBesselPoles[i].Re, tol, 0.0L)) << i;
-    EXPECT_TRUE(test::Near(BesselPoleTable[i].Im, kBesselPoles[i].Im, tol, 0.0L)) << i;
+    EXPECT_TRUE(test::Near(BesselPoleTable[i].Re, BesselPoles[i].Re, tol, 0.0L)) << i;
+    EXPECT_TRUE(test::Near(BesselPoleTable[i].Im, BesselPoles[i].Im, tol, 0.0L)) << i;
   }
 }
 

@@ -24,7 +24,7 @@ struct IIRReferenceDesign {
   Extended a[16];
   Extended scale;
   Extended scaleCondition;  // relative error of scale / (taps · 2^-64)
-  TsigComplex h[8];         // at kResponsePoints[i] · sampleRate
+  TsigComplex h[8];         // at ResponsePoints[i] · sampleRate
   Extended hCondition[8];   // absolute error of h / (taps · 2^-64), scale error aside
 };
 
@@ -38,21 +38,10 @@ struct IIRReferenceImpulse {
 
 #include "iir_reference.inc"
 
-void Configure(TsigIIRFilter& f, TsigIIRFilterKind kind, TsigIIRFilterResponse response, int order,
-               Extended f1, Extended f2, Extended rate, Extended ripple) {
-  f.SetSampleRate(rate);
-  f.SetKind(kind);
-  f.SetResponse(response);
-  f.SetOrder(order);
-  f.SetRipple(ripple);
-  f.SetFrequency1(f1);
-  f.SetFrequency2(f2);
-}
-
 // One unit in the last place of the extended significand.
-constexpr Extended kUnit = 0x1p-64L;
+constexpr Extended Unit = 0x1p-64L;
 // How many times the first-order error estimate the results may differ by.
-constexpr Extended kSafety = 8.0L;
+constexpr Extended Safety = 8.0L;
 
 // The band transforms take t = SquareRoot(1 - (w0/h)²). When (w0/h)² is
 // small, the root's formula sqrt((|z| - Re z)/2) recovers Im t from a
@@ -60,7 +49,7 @@ constexpr Extended kSafety = 8.0L;
 // -log10(2^-64 / (Im t)²) digits: some 12 for the wide band 10..20000 Hz.
 // The floor of 1e-12 covers that.
 Extended ScaleTolerance(const IIRReferenceDesign& r) {
-  return 1e-12L + kSafety * r.taps * kUnit * r.scaleCondition;
+  return 1e-12L + Safety * r.taps * Unit * r.scaleCondition;
 }
 
 // A Chebyshev prototype at 0 dB ripple has poles 1e4..1e10 rad/s out; in a
@@ -85,9 +74,10 @@ std::string Describe(const IIRReferenceDesign& r) {
 // polynomials near their roots, which the generator's condition figures
 // bound: a high-order band filter at low frequencies loses most digits.
 TEST(Reference, CoefficientsAndScaleMatch) {
-  for (const IIRReferenceDesign& r : kReferenceDesigns) {
+  for (const IIRReferenceDesign& r : ReferenceDesigns) {
     TsigIIRFilter f;
-    Configure(f, r.kind, r.response, r.order, r.frequency1, r.frequency2, r.sampleRate, r.ripple);
+    test::Configure(f, r.kind, r.response, r.order, r.frequency1, r.frequency2, r.sampleRate,
+                    r.ripple);
     SCOPED_TRACE(Describe(r));
     ASSERT_EQ(f.CoefficientCount(), r.taps);
     if (RootLost(r)) continue;
@@ -103,18 +93,19 @@ TEST(Reference, CoefficientsAndScaleMatch) {
 }
 
 TEST(Reference, FrequencyResponseMatchesThePoleZeroProduct) {
-  for (const IIRReferenceDesign& r : kReferenceDesigns) {
+  for (const IIRReferenceDesign& r : ReferenceDesigns) {
     if (RootLost(r)) continue;
     TsigIIRFilter f;
-    Configure(f, r.kind, r.response, r.order, r.frequency1, r.frequency2, r.sampleRate, r.ripple);
+    test::Configure(f, r.kind, r.response, r.order, r.frequency1, r.frequency2, r.sampleRate,
+                    r.ripple);
     SCOPED_TRACE(Describe(r));
     for (int i = 0; i < 8; ++i) {
-      const TsigComplex h = f.FrequencyResponse(kResponsePoints[i] * r.sampleRate);
+      const TsigComplex h = f.FrequencyResponse(ResponsePoints[i] * r.sampleRate);
       if (r.degenerate) {
         EXPECT_EQ(h.Re, r.response == ftBandpass ? 0.0L : 1.0L);
         continue;
       }
-      const Extended abs = 1e-12L + kSafety * r.taps * kUnit * r.hCondition[i];
+      const Extended abs = 1e-12L + Safety * r.taps * Unit * r.hCondition[i];
       const Extended rel = ScaleTolerance(r);
       EXPECT_TRUE(test::Near(h.Re, r.h[i].Re, abs, rel)) << "point " << i;
       EXPECT_TRUE(test::Near(h.Im, r.h[i].Im, abs, rel)) << "point " << i;
@@ -123,16 +114,16 @@ TEST(Reference, FrequencyResponseMatchesThePoleZeroProduct) {
 }
 
 TEST(Reference, ImpulseResponsesMatch) {
-  const IIRReferenceDesign& first = kReferenceDesigns[0];
-  for (const IIRReferenceImpulse& r : kReferenceImpulses) {
+  const IIRReferenceDesign& first = ReferenceDesigns[0];
+  for (const IIRReferenceImpulse& r : ReferenceImpulses) {
     TsigIIRFilter f;
-    Configure(f, r.kind, r.response, r.order, first.frequency1, first.frequency2, first.sampleRate,
-              first.ripple);
+    test::Configure(f, r.kind, r.response, r.order, first.frequency1, first.frequency2,
+                    first.sampleRate, first.ripple);
     SCOPED_TRACE("kind " + std::to_string(r.kind) + " response " + std::to_string(r.response) +
                  " order " + std::to_string(r.order));
     // |error of h[t]| <= max over the circle of |error of H|
     const int taps = r.response >= ftBandpass ? 2 * r.order : r.order;
-    const Extended abs = 1e-12L + kSafety * taps * kUnit * r.condition;
+    const Extended abs = 1e-12L + Safety * taps * Unit * r.condition;
     for (int t = 0; t < 32; ++t) {
       const Extended y = f.Process(t == 0 ? 1.0L : 0.0L);
       EXPECT_TRUE(test::Near(y, r.y[t], abs, 1e-12L)) << "sample " << t;

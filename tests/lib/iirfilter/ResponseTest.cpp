@@ -13,20 +13,10 @@ namespace tessaro {
 namespace {
 
 // 10·log10(1/2): the half-power point.
-constexpr Extended kHalfPowerDb = -3.01029995663981195214L;
+constexpr Extended HalfPowerDb = -3.01029995663981195214L;
 
 Extended Db(const TsigIIRFilter& f, Extended hertz) {
   return test::Decibels(Magnitude(f.FrequencyResponse(hertz)));
-}
-
-void Set(TsigIIRFilter& f, TsigIIRFilterKind kind, TsigIIRFilterResponse response, int order,
-         Extended f1, Extended f2 = 3000.0L, Extended ripple = 0.0L) {
-  f.SetKind(kind);
-  f.SetResponse(response);
-  f.SetOrder(order);
-  f.SetRipple(ripple);
-  f.SetFrequency1(f1);
-  f.SetFrequency2(f2);
 }
 
 // Butterworth and Bessel prototypes are -3.01 dB at 1 rad/s, and the
@@ -37,10 +27,10 @@ TEST(Response, HalfPowerAtTheCornerOfEveryOrder) {
     for (TsigIIRFilterResponse r : {ftLowpass, ftHighpass}) {
       for (int order = 1; order <= 8; ++order) {
         TsigIIRFilter f;
-        Set(f, kind, r, order, 1000.0L);
+        test::Configure(f, kind, r, order, 1000.0L);
         const Extended reference = r == ftLowpass ? Db(f, 0.0L) : Db(f, 22050.0L);
         EXPECT_TRUE(test::Near(reference, 0.0L, 1e-9L, 0.0L)) << kind << r << order;
-        EXPECT_TRUE(test::Near(Db(f, 1000.0L), kHalfPowerDb, 1e-8L, 0.0L)) << kind << r << order;
+        EXPECT_TRUE(test::Near(Db(f, 1000.0L), HalfPowerDb, 1e-8L, 0.0L)) << kind << r << order;
       }
     }
   }
@@ -52,7 +42,7 @@ TEST(Response, ChebyshevRippleBand) {
   for (Extended ripple : {0.5L, 1.0L, 3.0L}) {
     for (int order = 1; order <= 8; ++order) {
       TsigIIRFilter f;
-      Set(f, fkChebyshev, ftLowpass, order, 2000.0L, 3000.0L, ripple);
+      test::Configure(f, fkChebyshev, ftLowpass, order, 2000.0L, 3000.0L, 44100.0L, ripple);
       Extended low = 0.0L, high = 0.0L;
       for (int i = 0; i <= 4000; ++i) {
         const Extended db = Db(f, 2000.0L * i / 4000.0L);
@@ -70,22 +60,22 @@ TEST(Response, ChebyshevRippleBand) {
 
 TEST(Response, BesselLowpassOrder4At1000Hz) {
   TsigIIRFilter f;
-  Set(f, fkBessel, ftLowpass, 4, 1000.0L);
-  EXPECT_TRUE(test::Near(Db(f, 1000.0L) - Db(f, 0.0L), kHalfPowerDb, 1e-8L, 0.0L));
+  test::Configure(f, fkBessel, ftLowpass, 4, 1000.0L);
+  EXPECT_TRUE(test::Near(Db(f, 1000.0L) - Db(f, 0.0L), HalfPowerDb, 1e-8L, 0.0L));
 }
 
 TEST(Response, BesselBandstopOrder4HalfPowerAtBothEdges) {
   TsigIIRFilter f;
-  Set(f, fkBessel, ftBandstop, 4, 1000.0L, 3000.0L);
-  EXPECT_TRUE(test::Near(Db(f, 1000.0L), kHalfPowerDb, 1e-8L, 0.0L));
-  EXPECT_TRUE(test::Near(Db(f, 3000.0L), kHalfPowerDb, 1e-8L, 0.0L));
+  test::Configure(f, fkBessel, ftBandstop, 4, 1000.0L, 3000.0L);
+  EXPECT_TRUE(test::Near(Db(f, 1000.0L), HalfPowerDb, 1e-8L, 0.0L));
+  EXPECT_TRUE(test::Near(Db(f, 3000.0L), HalfPowerDb, 1e-8L, 0.0L));
   // the reference is the geometric mean of the DC and Nyquist gains
   EXPECT_TRUE(test::Near(Db(f, 0.0L) + Db(f, 22050.0L), 0.0L, 1e-9L, 0.0L));
 }
 
 TEST(Response, ChebyshevBandstopOrder4Ripple1) {
   TsigIIRFilter f;
-  Set(f, fkChebyshev, ftBandstop, 4, 1000.0L, 3000.0L, 1.0L);
+  test::Configure(f, fkChebyshev, ftBandstop, 4, 1000.0L, 3000.0L, 44100.0L, 1.0L);
   EXPECT_TRUE(test::Near(Db(f, 1000.0L), 0.0L, 1e-8L, 0.0L));
   EXPECT_TRUE(test::Near(Db(f, 3000.0L), 0.0L, 1e-8L, 0.0L));
   for (Extended hz = 0.0L; hz <= 1000.0L; hz += 5.0L) {
@@ -104,7 +94,7 @@ TEST(Response, ChebyshevBandstopOrder4Ripple1) {
 TEST(Response, ProcessAgreesWithFrequencyResponse) {
   for (TsigIIRFilterResponse r : {ftLowpass, ftHighpass, ftBandpass, ftBandstop}) {
     TsigIIRFilter f;
-    Set(f, fkBessel, r, 4, 1000.0L, 3000.0L);
+    test::Configure(f, fkBessel, r, 4, 1000.0L, 3000.0L);
     const Extended hz = 1500.0L;
     const TsigComplex h = f.FrequencyResponse(hz);
     const Extended w = 2.0L * Pi * hz / 44100.0L;
