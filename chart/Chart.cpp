@@ -14,17 +14,17 @@
 
 namespace {
 
-constexpr int kPad = 4;          // space around the title and the plot area
-constexpr int kTickLength = 4;   // axis ticks, outside the plot area
-constexpr int kRightMargin = 8;  // room right of the plot area
-constexpr std::size_t kMaxLabels = 200;
+constexpr int Pad = 4;          // space around the title and the plot area
+constexpr int TickLength = 4;   // axis ticks, outside the plot area
+constexpr int RightMargin = 8;  // room right of the plot area
+constexpr std::size_t MaxLabels = 200;
 
 // A point this many plot sizes outside the plot area is drawn as if it lay
 // there: the visible part of its line moves by far less than a pixel, and
 // the clipping arithmetic stays finite for any finite value.
-constexpr double kFar = 1.0e6;
+constexpr double Far = 1.0e6;
 
-double Near(double unit) { return std::clamp(unit, -kFar, 1.0 + kFar); }
+double Near(double unit) { return std::clamp(unit, -Far, 1.0 + Far); }
 
 // Axis labels on multiples of 1, 2 or 5 times a power of ten, at least
 // `spacing` pixels apart over `pixels` pixels of axis.
@@ -98,29 +98,29 @@ void TChart::Layout() {
   const QFontMetrics leftMetrics(leftAxis_.LabelsFont());
   const QFontMetrics bottomMetrics(bottomAxis_.LabelsFont());
 
-  int top = kPad;
+  int top = Pad;
   titleBox_ = QRect();
   if (!title_.Text().isEmpty()) {
     const int height = QFontMetrics(title_.Font()).height();
     titleBox_ = QRect(0, top, width(), height);
-    top += height + kPad;
+    top += height + Pad;
   }
   // Half a label of room, so that a label at the top of the range fits.
   if (leftAxis_.Visible()) top += leftMetrics.height() / 2;
   int bottom = height() - marginBottom_;
-  if (bottomAxis_.Visible()) bottom -= kTickLength + bottomMetrics.height();
+  if (bottomAxis_.Visible()) bottom -= TickLength + bottomMetrics.height();
 
   // The vertical extent decides the left labels, whose width decides the
   // left edge of the plot area.
   plot_ = QRect(0, top, 1, std::max(0, bottom - top));
   PlaceLabels(leftAxis_, leftLabels_);
-  int left = kPad;
+  int left = Pad;
   if (leftAxis_.Visible()) {
     int labelWidth = 0;
     for (const auto& label : leftLabels_) labelWidth = std::max(labelWidth, label.Box.width());
-    left += labelWidth + 2 + kTickLength + leftAxis_.AxisWidth();
+    left += labelWidth + 2 + TickLength + leftAxis_.AxisWidth();
   }
-  plot_ = QRect(left, top, std::max(0, width() - kRightMargin - left), std::max(0, bottom - top));
+  plot_ = QRect(left, top, std::max(0, width() - RightMargin - left), std::max(0, bottom - top));
   if (plot_.width() < 2 || plot_.height() < 2) plot_ = QRect(left, top, 0, 0);
   PlaceLabels(leftAxis_, leftLabels_);
   PlaceLabels(bottomAxis_, bottomLabels_);
@@ -140,7 +140,7 @@ void TChart::PlaceLabels(const TChartAxis& axis, std::vector<TAxisLabel>& labels
   if (step == 0.0) return;
   const double first = std::ceil(minimum / step);
   const double last = std::floor(axis.Maximum() / step);
-  if (!(last - first < kMaxLabels)) return;
+  if (!(last - first < MaxLabels)) return;
   const auto count = static_cast<std::size_t>(last - first) + 1;
   // Enough digits that neighbouring labels differ.
   const double largest = std::max(std::fabs(minimum), std::fabs(axis.Maximum()));
@@ -154,11 +154,11 @@ void TChart::PlaceLabels(const TChartAxis& axis, std::vector<TAxisLabel>& labels
     const int width = metrics.horizontalAdvance(label.Text);
     if (vertical) {
       label.Tick = static_cast<int>(std::lround(plot_.bottom() - unit * (plot_.height() - 1)));
-      const int right = plot_.left() - axis.AxisWidth() - kTickLength - 2;
+      const int right = plot_.left() - axis.AxisWidth() - TickLength - 2;
       label.Box = QRect(right - width, label.Tick - metrics.height() / 2, width, metrics.height());
     } else {
       label.Tick = static_cast<int>(std::lround(plot_.left() + unit * (plot_.width() - 1)));
-      const int top = plot_.bottom() + 1 + axis.AxisWidth() + kTickLength;
+      const int top = plot_.bottom() + 1 + axis.AxisWidth() + TickLength;
       label.Box = QRect(label.Tick - width / 2, top, width, metrics.height());
     }
     labels.push_back(std::move(label));
@@ -184,7 +184,7 @@ void TChart::PaintAxes(QPainter& painter) const {
     painter.setFont(leftAxis_.LabelsFont());
     painter.setPen(leftAxis_.LabelsColor());
     for (const auto& label : leftLabels_) {
-      painter.fillRect(QRect(plot_.left() - line - kTickLength, label.Tick, kTickLength, 1), Qt::black);
+      painter.fillRect(QRect(plot_.left() - line - TickLength, label.Tick, TickLength, 1), Qt::black);
       painter.drawText(label.Box, Qt::AlignRight | Qt::AlignVCenter, label.Text);
     }
   }
@@ -194,7 +194,7 @@ void TChart::PaintAxes(QPainter& painter) const {
     painter.setFont(bottomAxis_.LabelsFont());
     painter.setPen(bottomAxis_.LabelsColor());
     for (const auto& label : bottomLabels_) {
-      painter.fillRect(QRect(label.Tick, plot_.bottom() + 1 + line, 1, kTickLength), Qt::black);
+      painter.fillRect(QRect(label.Tick, plot_.bottom() + 1 + line, 1, TickLength), Qt::black);
       painter.drawText(label.Box, Qt::AlignHCenter | Qt::AlignTop, label.Text);
     }
   }

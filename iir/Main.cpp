@@ -2,10 +2,11 @@
 
 #include "About.h"
 #include "Application.h"
+#include "CentreOnScreen.h"
 #include "Chart.h"
 #include "EventGuard.h"
 #include "FormFont.h"
-#include "MainForm.h"
+#include "FilterStoredForm.h"
 
 #include <tessaro/sigStoredForm.h>
 
@@ -17,7 +18,6 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QRadioButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QSlider>
 #include <QStatusBar>
@@ -32,15 +32,15 @@ using tessaro::Extended;
 namespace {
 
 // Sizes of the stored description, in pixels.
-constexpr int kClientWidth = 758;
-constexpr int kPanel1Height = 345;
-constexpr int kChart1Height = 168;
-constexpr int kBevelHeight = 2;
-constexpr int kPanel2Height = 114;
-constexpr int kStatusBarHeight = 19;
-constexpr int kBoxHeight = 100;
-constexpr int kSamplesPerTick = 5;
-constexpr int kTimerInterval = 50;  // ms
+constexpr int ClientWidth = 758;
+constexpr int Panel1Height = 345;
+constexpr int Chart1Height = 168;
+constexpr int BevelHeight = 2;
+constexpr int Panel2Height = 114;
+constexpr int StatusBarHeight = 19;
+constexpr int BoxHeight = 100;
+constexpr int SamplesPerTick = 5;
+constexpr int TimerInterval = 50;  // ms
 
 const QColor clRed(255, 0, 0);
 const QColor clMaroon(128, 0, 0);
@@ -74,7 +74,7 @@ QGroupBox* MakeBox(QWidget* parent, const char* name, const QString& caption, in
                    int width) {
   auto* box = new QGroupBox(caption, parent);
   box->setObjectName(QString::fromLatin1(name));
-  box->setGeometry(left, top, width, kBoxHeight);
+  box->setGeometry(left, top, width, BoxHeight);
   return box;
 }
 
@@ -139,19 +139,17 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("fmMain"));
   setWindowTitle(QStringLiteral("IIR Filter Demo"));
   setFont(FormFont());
-  tessaro::ReadComponent(sigIIRFilter1, MainFilterForm);
+  tessaro::ReadComponent(sigIIRFilter1, FilterStoredForm);
   CreateControls();
   CreateMenu();
 
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
-  Timer1->setInterval(kTimerInterval);
+  Timer1->setInterval(TimerInterval);
 
-  resize(kClientWidth, menuBar()->sizeHint().height() + kPanel1Height + kBevelHeight +
-                           kPanel2Height + kStatusBarHeight);
-  if (const QScreen* screen = this->screen()) {
-    move(screen->availableGeometry().center() - rect().center());
-  }
+  resize(ClientWidth, menuBar()->sizeHint().height() + Panel1Height + BevelHeight +
+                           Panel2Height + StatusBarHeight);
+  CentreOnScreen(*this);
   BindHandlers();
   FormCreate();
 }
@@ -171,24 +169,24 @@ void TfmMain::CreateControls() {
   Panel1->setMinimumHeight(20);
   Chart1 = new TChart(Panel1);
   Chart1->setObjectName(QStringLiteral("Chart1"));
-  Chart1->setGeometry(1, 1, kClientWidth - 2, kChart1Height);
+  Chart1->setGeometry(1, 1, ClientWidth - 2, Chart1Height);
   Series1 = SetUpChart(*Chart1, QStringLiteral("Source signal"), 110.0, clRed);
   Chart2 = new TChart(Panel1);
   Chart2->setObjectName(QStringLiteral("Chart2"));
-  Chart2->setGeometry(1, 1 + kChart1Height, kClientWidth - 2, kPanel1Height - 2 - kChart1Height);
+  Chart2->setGeometry(1, 1 + Chart1Height, ClientWidth - 2, Panel1Height - 2 - Chart1Height);
   Series2 = SetUpChart(*Chart2, QStringLiteral("Filtered signal"), 105.0, clMaroon);
   column->addWidget(Panel1, 1);
 
   Bevel2 = new QFrame(client);
   Bevel2->setObjectName(QStringLiteral("Bevel2"));
   Bevel2->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-  Bevel2->setFixedHeight(kBevelHeight);
+  Bevel2->setFixedHeight(BevelHeight);
   column->addWidget(Bevel2);
 
   Panel2 = new QFrame(client);
   Panel2->setObjectName(QStringLiteral("Panel2"));
   Panel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  Panel2->setFixedHeight(kPanel2Height);
+  Panel2->setFixedHeight(Panel2Height);
   auto* panel2Layout = new QVBoxLayout(Panel2);
   panel2Layout->setContentsMargins(0, 0, 0, 0);
   ScrollBox1 = new QScrollArea(Panel2);
@@ -247,7 +245,7 @@ void TfmMain::CreateControls() {
 
   StatusBar1 = statusBar();
   StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-  StatusBar1->setFixedHeight(kStatusBarHeight);
+  StatusBar1->setFixedHeight(StatusBarHeight);
 
   Panel1->installEventFilter(this);
 }
@@ -384,7 +382,7 @@ void TfmMain::tbFilterRippleChange() {
 void TfmMain::Timer1Timer() {
   TChartAxis& axis1 = Chart1->BottomAxis();
   TChartAxis& axis2 = Chart2->BottomAxis();
-  for (int i = 0; i < kSamplesPerTick; ++i) {
+  for (int i = 0; i < SamplesPerTick; ++i) {
     const double t = SampleTime(timer1Tag_);
     const Extended v = SourceValue(FSourceKind, FSourceFreq, FSourceAmp, t);
     const double x = SampleX(t);

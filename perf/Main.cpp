@@ -5,28 +5,22 @@
 #include <QCoreApplication>
 #include <QFont>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
-#include <QScreen>
 #include <QShortcut>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabBar>
 
-#include <stdexcept>
-#include <string>
-#include <string_view>
-
 #include "Application.h"
 #include "BusyCursor.h"
+#include "CentreOnScreen.h"
+#include "ComponentsStoredForm.h"
 #include "EventGuard.h"
-#include "MainComponents.h"
 #include "Throughput.h"
-#include "tessaro/sigStoredForm.h"
 
 namespace {
 
@@ -37,14 +31,6 @@ constexpr int TabSetHeight = 21;
 constexpr int Panel2Height = 32;
 constexpr int ListWidth = 100;
 constexpr int EditHeight = 21;
-
-template <class T>
-T* FindOwned(const tessaro::TComponent& owner, std::string_view name) {
-  auto* component = dynamic_cast<T*>(owner.FindComponent(name));
-  if (!component)
-    throw std::logic_error("The stored form of the window lacks component " + std::string(name));
-  return component;
-}
 
 QLabel* NewLabel(const QString& text, QWidget* parent, int left, int top) {
   auto* label = new QLabel(text, parent);
@@ -64,7 +50,7 @@ QComboBox* NewList(const QStringList& items, QWidget* parent, int left, int top)
 
 }  // namespace
 
-TfmMain::TfmMain(QWidget* parent) : QWidget(parent) {
+TfmMain::TfmMain(QWidget* parent) : QWidget(parent), components_(perf::ComponentsStoredForm) {
   setObjectName(QStringLiteral("fmMain"));
   setWindowTitle(QStringLiteral(" Perfomance test"));
   setWindowFlag(Qt::WindowMaximizeButtonHint, false);
@@ -73,8 +59,7 @@ TfmMain::TfmMain(QWidget* parent) : QWidget(parent) {
   face.setPointSize(8);
   setFont(face);
   setFixedSize(ClientWidth, ClientHeight);
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - rect().center());
+  CentreOnScreen(*this);
 
   CreateComponents();
   CreateControls();
@@ -82,9 +67,8 @@ TfmMain::TfmMain(QWidget* parent) : QWidget(parent) {
 }
 
 void TfmMain::CreateComponents() {
-  tessaro::LoadComponents(perf::MainComponents, components_);
-  sigIIRFilter = FindOwned<tessaro::TsigIIRFilter>(components_, "sigIIRFilter");
-  sigFFT1 = FindOwned<tessaro::TsigFFT>(components_, "sigFFT1");
+  sigIIRFilter = &components_.Find<tessaro::TsigIIRFilter>("sigIIRFilter");
+  sigFFT1 = &components_.Find<tessaro::TsigFFT>("sigFFT1");
 }
 
 void TfmMain::CreateControls() {
@@ -145,8 +129,7 @@ void TfmMain::CreateControls() {
   edtFilterOrder->setRange(1, 8);
   edtFilterOrder->setValue(1);
   edtFilterOrder->setGeometry(92, 63, ListWidth, 22);
-  // The bevel is a 7-pixel strip along the page bottom with one etched line
-  // on its lower edge.
+  // The bevel: one etched line, 2 pixels high, along the page bottom.
   Bevel1 = new QFrame(pageIIR);
   Bevel1->setObjectName(QStringLiteral("Bevel1"));
   Bevel1->setFrameStyle(QFrame::HLine | QFrame::Sunken);
