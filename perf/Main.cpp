@@ -13,7 +13,11 @@
 #include <QShortcut>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTabBar>
+
+#include <algorithm>
 
 #include "Application.h"
 #include "BusyCursor.h"
@@ -31,12 +35,27 @@ constexpr int TabSetHeight = 21;
 constexpr int Panel2Height = 32;
 constexpr int ListWidth = 100;
 constexpr int EditHeight = 21;
+const QString LongestResult = QStringLiteral("2147483647 per sec");
 
 QLabel* NewLabel(const QString& text, QWidget* parent, int left, int top) {
   auto* label = new QLabel(text, parent);
   label->move(left, top);
   label->adjustSize();
   return label;
+}
+
+// The result edit's width: as wide as the lists, or wider where the longest
+// result (the largest 32-bit count) needs more room at the edit's font, up
+// to `room`.
+int ResultWidth(const QLineEdit& edit, int room) {
+  QStyleOptionFrame option;
+  option.initFrom(&edit);
+  option.lineWidth = edit.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &edit);
+  const QMargins margins = edit.textMargins();
+  // QLineEdit keeps 2 pixels of its own either side of the text.
+  const int text = edit.fontMetrics().horizontalAdvance(LongestResult) + 2 * 2 + margins.left() + margins.right();
+  const int needed = edit.style()->sizeFromContents(QStyle::CT_LineEdit, &option, QSize(text, EditHeight), &edit).width();
+  return std::clamp(needed, ListWidth, room);
 }
 
 QComboBox* NewList(const QStringList& items, QWidget* parent, int left, int top) {
@@ -102,7 +121,7 @@ void TfmMain::CreateControls() {
   QPalette face = edtPerfomance->palette();
   face.setColor(QPalette::Base, face.color(QPalette::Button));
   edtPerfomance->setPalette(face);
-  edtPerfomance->setGeometry(92, 7, ListWidth, EditHeight);
+  edtPerfomance->setGeometry(92, 7, ResultWidth(*edtPerfomance, innerWidth - 92 - 8), EditHeight);
 
   Notebook1 = new QStackedWidget(Panel1);
   Notebook1->setObjectName(QStringLiteral("Notebook1"));
@@ -205,6 +224,7 @@ void TfmMain::btnTestIIRClick() {
     default: break;
   }
   edtPerfomance->setText(QStringLiteral("%1 per sec").arg(count));
+  edtPerfomance->setCursorPosition(0);  // the text from its first character
 }
 
 void TfmMain::TestClicked() {

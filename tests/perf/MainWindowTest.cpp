@@ -13,6 +13,8 @@
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QStringList>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTabBar>
 #include <QTest>
 
@@ -218,6 +220,27 @@ TEST_F(MainWindow, ZeroCountIsShownAsTheDigitZero) {
   fmMain.SetMeasureDuration(0);
   btnTestIIR()->click();
   EXPECT_EQ(edtPerfomance()->text(), QStringLiteral("0 per sec"));
+}
+
+// The largest 32-bit count fits the edit's contents rectangle at the
+// window's font, and a result is shown from its first character.
+TEST_F(MainWindow, TheLongestResultShowsInFull) {
+  fmMain.show();
+  QLineEdit* edit = edtPerfomance();
+  QStyleOptionFrame option;
+  option.initFrom(edit);
+  option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
+  // The line edit keeps two pixels of its own on either side of the text.
+  const QRect contents = edit->style()
+                             ->subElementRect(QStyle::SE_LineEditContents, &option, edit)
+                             .marginsRemoved(edit->textMargins())
+                             .adjusted(2, 0, -2, 0);
+  EXPECT_LE(edit->fontMetrics().horizontalAdvance(QStringLiteral("2147483647 per sec")), contents.width());
+  EXPECT_EQ(edit->pos(), QPoint(92, 7));
+  EXPECT_LE(edit->geometry().right(), edit->parentWidget()->width() - 1);
+  btnTestIIR()->click();
+  ExpectPositiveCount();
+  EXPECT_EQ(edit->cursorPosition(), 0);
 }
 
 TEST_F(MainWindow, MeasureDurationIsChecked) {
