@@ -5,27 +5,34 @@
 #include "CentreOnScreen.h"
 #include "Chart.h"
 #include "EventGuard.h"
+#include "FilterFile.h"
 #include "FormFont.h"
+#include "Response.h"
 #include "FilterStoredForm.h"
 
 #include <tessaro/sigStoredForm.h>
 
 #include <QAction>
 #include <QEvent>
+#include <QFileDialog>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollArea>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <utility>
 
 using tessaro::Extended;
 
@@ -125,6 +132,35 @@ QLineEdit* MakeEdit(QGroupBox* box, const char* name, int left, int top) {
 
 QString Decimal(long long value) { return QString::number(value); }
 
+// The filter's lower frequency bound, which a slider position of 0 becomes.
+constexpr Extended LowestFrequency = 1e-10L;
+
+// A frequency slider and its edit showing a frequency of the filter: the
+// slider as near as its range allows, the edit as the slider handler would
+// write it where the position gives that frequency, else the frequency.
+void ShowFrequency(QSlider* slider, QLineEdit* edit, Extended hertz) {
+  const QSignalBlocker blocker(slider);
+  const double value = static_cast<double>(hertz);
+  slider->setValue(static_cast<int>(std::lround(std::clamp(value, 0.0, static_cast<double>(slider->maximum())))));
+  const bool exact = hertz == static_cast<Extended>(slider->value()) ||
+                     (slider->value() == 0 && hertz == LowestFrequency);
+  edit->setText(exact ? Decimal(slider->value()) : QString::number(value, 'g', 6));
+}
+
+// Places a new window right of the main window where the screen has room,
+// else left of it, else over it.
+void PlaceBeside(QWidget& window, const QWidget& main) {
+  const QRect frame = main.frameGeometry();
+  const QRect screen = main.screen() != nullptr ? main.screen()->availableGeometry() : QRect();
+  if (frame.right() + window.width() < screen.right()) {
+    window.move(frame.right() + 1, frame.top());
+  } else if (frame.left() - window.width() > screen.left()) {
+    window.move(frame.left() - window.width(), frame.top());
+  } else {
+    window.move(frame.topLeft());
+  }
+}
+
 // The ripple in a field of at least four characters with one decimal,
 // followed by " dB": " 3.0 dB".
 QString RippleText(Extended decibels) {
@@ -135,7 +171,12 @@ QString RippleText(Extended decibels) {
 
 }  // namespace
 
-TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
+TfmMain::TfmMain(QWidget* parent)
+    : QMainWindow(parent), chooseFile_([this](bool saving) {
+        const QString filter = QStringLiteral("Filter forms (*.txt);;All files (*)");
+        return saving ? QFileDialog::getSaveFileName(this, QStringLiteral("Save filter"), QString(), filter)
+                      : QFileDialog::getOpenFileName(this, QStringLiteral("Load filter"), QString(), filter);
+      }) {
   setObjectName(QStringLiteral("fmMain"));
   setWindowTitle(QStringLiteral("IIR Filter Demo"));
   setFont(FormFont());
@@ -252,6 +293,10 @@ void TfmMain::CreateControls() {
 
 void TfmMain::CreateMenu() {
   Program1 = menuBar()->addMenu(QStringLiteral("&Program"));
+  LoadFilter1 = Program1->addAction(QStringLiteral("&Load filter..."));
+  SaveFilter1 = Program1->addAction(QStringLiteral("&Save filter..."));
+  N2 = Program1->addSeparator();
+  Response1 = Program1->addAction(QStringLiteral("&Response..."));
   Exit1 = Program1->addAction(QStringLiteral("E&xit"));
   Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
   Whatisthis1 = Help1->addAction(QStringLiteral("&What is this?"));
@@ -282,6 +327,9 @@ void TfmMain::BindHandlers() {
   bind(tbFilterFreq2, &QSlider::valueChanged, &TfmMain::tbFilterFreq2Change);
   bind(tbFilterRipple, &QSlider::valueChanged, &TfmMain::tbFilterRippleChange);
   bind(Timer1, &QTimer::timeout, &TfmMain::Timer1Timer);
+  bind(LoadFilter1, &QAction::triggered, &TfmMain::LoadFilter1Click);
+  bind(SaveFilter1, &QAction::triggered, &TfmMain::SaveFilter1Click);
+  bind(Response1, &QAction::triggered, &TfmMain::Response1Click);
   bind(Exit1, &QAction::triggered, &TfmMain::Exit1Click);
   bind(About1, &QAction::triggered, &TfmMain::About1Click);
 }
@@ -337,11 +385,13 @@ void TfmMain::tbSourceAmpChange() {
 void TfmMain::tbFilterFreq1Change() {
   sigIIRFilter1.SetFrequency1(tbFilterFreq1->value());
   edtFilterFreq1->setText(Decimal(tbFilterFreq1->value()));
+  FilterChanged();
 }
 
 void TfmMain::tbFilterFreq2Change() {
   sigIIRFilter1.SetFrequency2(tbFilterFreq2->value());
   edtFilterFreq2->setText(Decimal(tbFilterFreq2->value()));
+  FilterChanged();
 }
 
 void TfmMain::rbFilterKindClick() {
@@ -352,6 +402,7 @@ void TfmMain::rbFilterKindClick() {
   } else if (rbBessel->isChecked()) {
     sigIIRFilter1.SetKind(tessaro::fkBessel);
   }
+  FilterChanged();
 }
 
 void TfmMain::rbFilterResponseClick() {
@@ -364,16 +415,19 @@ void TfmMain::rbFilterResponseClick() {
   } else if (rbBandstopFilter->isChecked()) {
     sigIIRFilter1.SetResponse(tessaro::ftBandstop);
   }
+  FilterChanged();
 }
 
 void TfmMain::tbFilterOrderChange() {
   sigIIRFilter1.SetOrder(tbFilterOrder->value());
   edtFilterOrder->setText(Decimal(sigIIRFilter1.Order()));
+  FilterChanged();
 }
 
 void TfmMain::tbFilterRippleChange() {
   sigIIRFilter1.SetRipple(static_cast<Extended>(tbFilterRipple->value()) / 10.0L);
   edtFilterRipple->setText(RippleText(sigIIRFilter1.Ripple()));
+  FilterChanged();
 }
 
 // Five samples: each is generated from the sample counter, opens a new page
@@ -406,6 +460,58 @@ void TfmMain::Panel1Resize() {
   Chart1->setGeometry(area.left(), area.top(), area.width(), chart1Height);
   Chart2->setGeometry(area.left(), area.top() + chart1Height, area.width(),
                       area.height() - chart1Height);
+}
+
+void TfmMain::SetFileChooser(TFileChooser chooser) { chooseFile_ = std::move(chooser); }
+
+void TfmMain::SaveFilter(const QString& path) const { SaveFilterFile(sigIIRFilter1, path); }
+
+void TfmMain::LoadFilter(const QString& path) {
+  LoadFilterFile(sigIIRFilter1, path);
+  ShowFilter();
+  FilterChanged();
+}
+
+// The handlers throw to the guard, whose report shows the message box.
+void TfmMain::LoadFilter1Click() {
+  if (const QString path = chooseFile_ ? chooseFile_(false) : QString(); !path.isEmpty()) LoadFilter(path);
+}
+
+void TfmMain::SaveFilter1Click() {
+  if (const QString path = chooseFile_ ? chooseFile_(true) : QString(); !path.isEmpty()) SaveFilter(path);
+}
+
+void TfmMain::Response1Click() {
+  if (fmResponse_ == nullptr) {
+    fmResponse_ = new TfmResponse(sigIIRFilter1, this);
+    PlaceBeside(*fmResponse_, *this);
+  }
+  fmResponse_->show();
+  fmResponse_->raise();
+  fmResponse_->activateWindow();
+}
+
+void TfmMain::FilterChanged() {
+  if (fmResponse_ != nullptr) fmResponse_->DesignChanged();
+}
+
+void TfmMain::ShowFilter() {
+  const tessaro::TsigIIRFilterKind kind = sigIIRFilter1.Kind();
+  (kind == tessaro::fkChebyshev ? rbChebyshev : kind == tessaro::fkBessel ? rbBessel : rbButterworth)
+      ->setChecked(true);
+  QRadioButton* const responses[] = {rbLowpassFilter, rbHighpassFilter, rbBandpassFilter, rbBandstopFilter};
+  responses[sigIIRFilter1.Response()]->setChecked(true);
+  {
+    const QSignalBlocker blocker(tbFilterOrder);
+    tbFilterOrder->setValue(sigIIRFilter1.Order());
+    edtFilterOrder->setText(Decimal(sigIIRFilter1.Order()));
+  }
+  ShowFrequency(tbFilterFreq1, edtFilterFreq1, sigIIRFilter1.Frequency1());
+  ShowFrequency(tbFilterFreq2, edtFilterFreq2, sigIIRFilter1.Frequency2());
+  const QSignalBlocker blocker(tbFilterRipple);
+  const double tenths = std::round(static_cast<double>(sigIIRFilter1.Ripple()) * 10.0);
+  tbFilterRipple->setValue(static_cast<int>(std::clamp(tenths, 1.0, 50.0)));
+  edtFilterRipple->setText(RippleText(sigIIRFilter1.Ripple()));
 }
 
 void TfmMain::About1Click() {

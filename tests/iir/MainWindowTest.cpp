@@ -176,6 +176,9 @@ TEST_F(IirWindow, CaptionsAndControls) {
   }
 
   EXPECT_EQ(fm.Program1->title(), "&Program");
+  QStringList program;
+  for (const QAction* action : fm.Program1->actions()) program << action->text();
+  EXPECT_EQ(program, (QStringList{"&Load filter...", "&Save filter...", "", "&Response...", "E&xit"}));
   EXPECT_EQ(fm.Exit1->text(), "E&xit");
   EXPECT_EQ(fm.Help1->title(), "&Help");
   EXPECT_EQ(fm.Whatisthis1->text(), "&What is this?");
