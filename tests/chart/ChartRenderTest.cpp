@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -196,6 +197,68 @@ TEST_F(ChartFixture, ExtremeRangesLayOutAndPaint) {
     chart.LeftAxis().SetMinMax(r.Minimum, r.Maximum);
     const QImage image = Render(chart);
     EXPECT_EQ(CountColour(image, image.rect(), Red), CountColour(image, chart.PlotRect(), Red)) << r.Minimum;
+  }
+}
+
+// On a logarithmic bottom axis each decade takes the same width, the line
+// passes through its points there, and a point at 0 breaks it.
+TEST_F(ChartFixture, LogarithmicAxisPlacesDecadesEvenly) {
+  chart.BottomAxis().SetVisible(true);
+  chart.BottomAxis().SetMinMax(1.0, 1000.0);
+  chart.BottomAxis().SetLogarithmic(true);
+  const double decade = chart.MapToPixel(10.0, 0.0).x() - chart.MapToPixel(1.0, 0.0).x();
+  EXPECT_GT(decade, 50.0);
+  EXPECT_NEAR(chart.MapToPixel(1000.0, 0.0).x() - chart.MapToPixel(100.0, 0.0).x(), decade, 1e-9);
+  TFastLineSeries& s = chart.AddSeries(Red);
+  s.AddXY(0.0, 50.0);
+  for (int i = 0; i <= 30; ++i) s.AddXY(std::pow(10.0, i / 10.0), 50.0 - 3.0 * i);
+  const QImage image = Render(chart);
+  for (const TChartPoint& p : s.Points().subspan(1)) {
+    EXPECT_TRUE(ColourNear(image, chart.MapToPixel(p.X, p.Y), Red)) << p.X;
+  }
+  // Left of 1 nothing is drawn: the point at 0 cannot be placed.
+  EXPECT_EQ(CountColour(image, QRect(0, 0, chart.PlotRect().left(), image.height()), Red), 0);
+}
+
+// Equal aspect: a unit takes as many pixels across as up, in a plot area
+// centred where the full one was.
+TEST_F(ChartFixture, EqualAspectGivesBothAxesOneScale) {
+  struct Ranges {
+    double X, Y;
+  };
+  for (const Ranges& r : {Ranges{1.0, 1.0}, Ranges{4.0, 1.0}, Ranges{1.0, 4.0}}) {
+    SCOPED_TRACE(std::to_string(r.X) + " by " + std::to_string(r.Y));
+    chart.SetEqualAspect(false);
+    chart.BottomAxis().SetMinMax(-r.X, r.X);
+    chart.LeftAxis().SetMinMax(-r.Y, r.Y);
+    const QRect full = chart.PlotRect();
+    chart.SetEqualAspect(true);
+    const QPointF origin = chart.MapToPixel(0.0, 0.0);
+    const double across = chart.MapToPixel(r.X, 0.0).x() - origin.x();
+    const double up = origin.y() - chart.MapToPixel(0.0, r.Y).y();
+    EXPECT_NEAR(across / r.X, up / r.Y, 0.5 / std::min(r.X, r.Y));
+    EXPECT_TRUE(full.contains(chart.PlotRect()));
+    EXPECT_TRUE(chart.PlotRect().width() == full.width() || chart.PlotRect().height() == full.height());
+    EXPECT_LE(std::abs(chart.PlotRect().center().x() - full.center().x()), 1);
+    EXPECT_LE(std::abs(chart.PlotRect().center().y() - full.center().y()), 1);
+  }
+}
+
+// Marks inside both ranges are drawn whole, even on the edge of the plot
+// area; those outside the left range are not drawn.
+TEST_F(ChartFixture, PointMarksInsideTheRangesOnly) {
+  TPointSeries& crosses = chart.AddPointSeries(Red, TPointStyle::Cross);
+  crosses.AddXY(0.5, 0.0);
+  crosses.AddXY(1.0, 110.0);   // the top right corner
+  crosses.AddXY(0.25, 150.0);  // above the range
+  const QImage image = Render(chart);
+  const int r = crosses.Radius();
+  for (const TChartPoint& p : crosses.Points()) {
+    const QPointF c = chart.MapToPixel(p.X, p.Y);
+    const bool inside = p.Y <= 110.0;
+    for (const QPointF corner : {QPointF(-r, -r), QPointF(r, r), QPointF(r, -r), QPointF(-r, r)}) {
+      EXPECT_EQ(ColourNear(image, c + corner, Red), inside) << p.X << ", " << p.Y;
+    }
   }
 }
 

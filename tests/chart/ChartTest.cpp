@@ -148,4 +148,44 @@ TEST(FastLineSeries, PagingForwardBoundsTheMemory) {
   EXPECT_EQ(s.Count(), count);
 }
 
+// A logarithmic axis needs a positive minimum, whichever comes first; a
+// refused setting changes nothing.
+TEST(ChartAxis, LogarithmicNeedsAPositiveMinimum) {
+  TChart chart;
+  TChartAxis& axis = chart.BottomAxis();
+  axis.SetMinMax(0.0, 100.0);
+  EXPECT_THROW(axis.SetLogarithmic(true), std::invalid_argument);
+  EXPECT_FALSE(axis.Logarithmic());
+  axis.SetMinMax(1.0, 1000.0);
+  axis.SetLogarithmic(true);
+  for (const double minimum : {0.0, -1.0, -Inf}) {
+    EXPECT_THROW(axis.SetMinMax(minimum, 10.0), std::invalid_argument) << minimum;
+    EXPECT_EQ(axis.Minimum(), 1.0);
+  }
+  struct Unit {
+    double Value, Expected;
+  };
+  for (const Unit& u : {Unit{1.0, 0.0}, Unit{10.0, 1.0 / 3.0}, Unit{1000.0, 1.0}, Unit{1.0e4, 4.0 / 3.0}}) {
+    EXPECT_NEAR(axis.ToUnit(u.Value), u.Expected, 1e-15) << u.Value;
+  }
+  EXPECT_TRUE(std::isnan(axis.ToUnit(0.0)));
+  EXPECT_TRUE(std::isnan(axis.ToUnit(-5.0)));
+}
+
+TEST(PointSeries, KeepsXAscendingAndChecksItsRadius) {
+  TChart chart;
+  TPointSeries& s = chart.AddPointSeries(Qt::red, TPointStyle::Circle);
+  EXPECT_EQ(&chart.PointSeries(0), &s);
+  EXPECT_THROW(chart.PointSeries(1), std::out_of_range);
+  EXPECT_THROW(s.AddXY(NaN, 0.0), std::invalid_argument);
+  for (const double x : {3.0, 1.0, 2.0, -1.0}) s.AddXY(x, x);
+  const auto drawn = s.DrawnRange(0.5, 2.5);  // 1 and 2, no neighbours
+  EXPECT_EQ(drawn.First, 1u);
+  EXPECT_EQ(drawn.Last, 3u);
+  for (const int bad : {0, -1, 33}) {
+    EXPECT_THROW(s.SetRadius(bad), std::invalid_argument) << bad;
+    EXPECT_EQ(s.Radius(), 4);
+  }
+}
+
 }  // namespace
