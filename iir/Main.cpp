@@ -484,6 +484,7 @@ void TfmMain::SaveFilter1Click() {
 void TfmMain::Response1Click() {
   if (fmResponse_ == nullptr) {
     fmResponse_ = new TfmResponse(sigIIRFilter1, this);
+    fmResponse_->resize(fmResponse_->width(), height());
     PlaceBeside(*fmResponse_, *this);
   }
   fmResponse_->show();
