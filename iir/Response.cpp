@@ -163,8 +163,14 @@ void TfmResponse::DrawCurves() {
     srsMagnitude->AddXY(hertz, db);
     srsPhase->AddXY(hertz, degrees);
     srsGroupDelay->AddXY(hertz, delay);
-    if (std::isfinite(db)) dbLowest = std::min(dbLowest, db), dbHighest = std::max(dbHighest, db);
-    if (std::isfinite(delay)) delayLowest = std::min(delayLowest, delay), delayHighest = std::max(delayHighest, delay);
+    if (std::isfinite(db)) {
+      dbLowest = std::min(dbLowest, db);
+      dbHighest = std::max(dbHighest, db);
+    }
+    if (std::isfinite(delay)) {
+      delayLowest = std::min(delayLowest, delay);
+      delayHighest = std::max(delayHighest, delay);
+    }
   }
 
   if (dbHighest >= dbLowest) {
