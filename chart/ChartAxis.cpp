@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <stdexcept>
 #include <string>
 
@@ -33,6 +34,12 @@ void CheckRange(double minimum, double maximum) {
   }
 }
 
+void CheckLogarithmicMinimum(double minimum) {
+  if (!(minimum > 0.0)) {
+    throw std::invalid_argument("TChartAxis: Minimum " + Number(minimum) + " is not positive on a logarithmic axis");
+  }
+}
+
 }  // namespace
 
 TChartAxis::TChartAxis(TChart& chart, TOrientation orientation)
@@ -46,11 +53,26 @@ void TChartAxis::SetMinMax(double minimum, double maximum) { SetRange(minimum, m
 
 void TChartAxis::SetRange(double minimum, double maximum) {
   CheckRange(minimum, maximum);
+  if (logarithmic_) CheckLogarithmicMinimum(minimum);
   if (minimum == minimum_ && maximum == maximum_) return;
   const double oldMinimum = minimum_;
   minimum_ = minimum;
   maximum_ = maximum;
   chart_.AxisRangeChanged(*this, oldMinimum);
+}
+
+void TChartAxis::SetLogarithmic(bool value) {
+  if (value == logarithmic_) return;
+  if (value) CheckLogarithmicMinimum(minimum_);
+  logarithmic_ = value;
+  chart_.LayoutChanged();
+}
+
+double TChartAxis::ToUnit(double value) const {
+  if (!logarithmic_) return (value - minimum_) / (maximum_ - minimum_);
+  if (!(value > 0.0)) return std::numeric_limits<double>::quiet_NaN();
+  const double low = std::log10(minimum_);
+  return (std::log10(value) - low) / (std::log10(maximum_) - low);
 }
 
 void TChartAxis::SetVisible(bool value) {

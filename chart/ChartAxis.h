@@ -27,6 +27,20 @@ class TChartAxis {
   void SetMaximum(double value);
   void SetMinMax(double minimum, double maximum);
 
+  // A logarithmic axis places value v at log10(v) between the logarithms of
+  // its ends, and labels 1, 2 and 5 times the powers of ten. It needs a
+  // positive minimum: switching it on with a minimum of 0 or less, or
+  // setting such a range while it is on, throws std::invalid_argument
+  // naming the value, and nothing changes. Points at 0 or below are not
+  // drawn on it.
+  bool Logarithmic() const { return logarithmic_; }
+  void SetLogarithmic(bool value);
+
+  // Where value lies along the range: 0 at the minimum, 1 at the maximum,
+  // beyond them outside it; NaN on a logarithmic axis for a value of 0 or
+  // below. The range must not be empty.
+  double ToUnit(double value) const;
+
   // A hidden axis draws neither its line nor its labels, and leaves its
   // room to the plot area.
   bool Visible() const { return visible_; }
@@ -49,6 +63,7 @@ class TChartAxis {
   double minimum_ = 0.0;
   double maximum_ = 0.0;
   bool visible_ = true;
+  bool logarithmic_ = false;
   int axisWidth_ = 1;
   QFont labelsFont_;
   QColor labelsColor_ = Qt::black;

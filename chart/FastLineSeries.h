@@ -9,19 +9,15 @@
 // that can be seen on the new page is lost.
 #pragma once
 
+#include "SortedPoints.h"
+
 #include <QColor>
 #include <QPen>
 
 #include <cstddef>
 #include <span>
-#include <vector>
 
 class TChart;
-
-struct TChartPoint {
-  double X = 0.0;
-  double Y = 0.0;
-};
 
 class TFastLineSeries {
  public:
@@ -43,17 +39,14 @@ class TFastLineSeries {
   // is not above it.
   std::size_t AddXY(double x, double y);
 
-  std::size_t Count() const { return points_.size(); }
-  std::span<const TChartPoint> Points() const { return points_; }
+  std::size_t Count() const { return points_.Points().size(); }
+  std::span<const TChartPoint> Points() const { return points_.Points(); }
   void Clear();
 
   // The index range [first, last) the chart draws for the x range
   // [minimum, maximum]: every point inside it, plus the nearest point on
   // either side, whose line reaches the page edge.
-  struct TIndexRange {
-    std::size_t First = 0;
-    std::size_t Last = 0;
-  };
+  using TIndexRange = ::TIndexRange;
   TIndexRange DrawnRange(double minimum, double maximum) const;
 
   // Drops every point left of x except the last of them (called by the
@@ -63,5 +56,5 @@ class TFastLineSeries {
  private:
   TChart& chart_;
   QPen pen_;
-  std::vector<TChartPoint> points_;
+  TSortedPoints points_;
 };

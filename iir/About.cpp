@@ -1,6 +1,7 @@
 #include "About.h"
 
 #include "Application.h"
+#include "CentreOnScreen.h"
 #include "EventGuard.h"
 #include "FormFont.h"
 
@@ -9,7 +10,6 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QScreen>
 #include <QUrl>
 
 #include <algorithm>
@@ -140,9 +140,7 @@ bool TfmAbout::eventFilter(QObject* watched, QEvent* event) {
 // screen; activation, which follows, lays it out again.
 void TfmAbout::showEvent(QShowEvent* event) {
   FormActivate();
-  if (const QScreen* screen = this->screen()) {
-    move(screen->availableGeometry().center() - rect().center());
-  }
+  CentreOnScreen(*this);
   QDialog::showEvent(event);
 }
 

@@ -2,15 +2,19 @@
 
 #include "About.h"
 #include "Application.h"
+#include "CentreOnScreen.h"
 #include "Chart.h"
 #include "EventGuard.h"
+#include "FilterFile.h"
 #include "FormFont.h"
-#include "MainForm.h"
+#include "Response.h"
+#include "FilterStoredForm.h"
 
 #include <tessaro/sigStoredForm.h>
 
 #include <QAction>
 #include <QEvent>
+#include <QFileDialog>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -19,28 +23,31 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <utility>
 
 using tessaro::Extended;
 
 namespace {
 
 // Sizes of the stored description, in pixels.
-constexpr int kClientWidth = 758;
-constexpr int kPanel1Height = 345;
-constexpr int kChart1Height = 168;
-constexpr int kBevelHeight = 2;
-constexpr int kPanel2Height = 114;
-constexpr int kStatusBarHeight = 19;
-constexpr int kBoxHeight = 100;
-constexpr int kSamplesPerTick = 5;
-constexpr int kTimerInterval = 50;  // ms
+constexpr int ClientWidth = 758;
+constexpr int Panel1Height = 345;
+constexpr int Chart1Height = 168;
+constexpr int BevelHeight = 2;
+constexpr int Panel2Height = 114;
+constexpr int StatusBarHeight = 19;
+constexpr int BoxHeight = 100;
+constexpr int SamplesPerTick = 5;
+constexpr int TimerInterval = 50;  // ms
 
 const QColor clRed(255, 0, 0);
 const QColor clMaroon(128, 0, 0);
@@ -74,7 +81,7 @@ QGroupBox* MakeBox(QWidget* parent, const char* name, const QString& caption, in
                    int width) {
   auto* box = new QGroupBox(caption, parent);
   box->setObjectName(QString::fromLatin1(name));
-  box->setGeometry(left, top, width, kBoxHeight);
+  box->setGeometry(left, top, width, BoxHeight);
   return box;
 }
 
@@ -125,6 +132,35 @@ QLineEdit* MakeEdit(QGroupBox* box, const char* name, int left, int top) {
 
 QString Decimal(long long value) { return QString::number(value); }
 
+// The filter's lower frequency bound, which a slider position of 0 becomes.
+constexpr Extended LowestFrequency = 1e-10L;
+
+// A frequency slider and its edit showing a frequency of the filter: the
+// slider as near as its range allows, the edit as the slider handler would
+// write it where the position gives that frequency, else the frequency.
+void ShowFrequency(QSlider* slider, QLineEdit* edit, Extended hertz) {
+  const QSignalBlocker blocker(slider);
+  const double value = static_cast<double>(hertz);
+  slider->setValue(static_cast<int>(std::lround(std::clamp(value, 0.0, static_cast<double>(slider->maximum())))));
+  const bool exact = hertz == static_cast<Extended>(slider->value()) ||
+                     (slider->value() == 0 && hertz == LowestFrequency);
+  edit->setText(exact ? Decimal(slider->value()) : QString::number(value, 'g', 6));
+}
+
+// Places a new window right of the main window where the screen has room,
+// else left of it, else over it.
+void PlaceBeside(QWidget& window, const QWidget& main) {
+  const QRect frame = main.frameGeometry();
+  const QRect screen = main.screen() != nullptr ? main.screen()->availableGeometry() : QRect();
+  if (frame.right() + window.width() < screen.right()) {
+    window.move(frame.right() + 1, frame.top());
+  } else if (frame.left() - window.width() > screen.left()) {
+    window.move(frame.left() - window.width(), frame.top());
+  } else {
+    window.move(frame.topLeft());
+  }
+}
+
 // The ripple in a field of at least four characters with one decimal,
 // followed by " dB": " 3.0 dB".
 QString RippleText(Extended decibels) {
@@ -135,23 +171,26 @@ QString RippleText(Extended decibels) {
 
 }  // namespace
 
-TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
+TfmMain::TfmMain(QWidget* parent)
+    : QMainWindow(parent), chooseFile_([this](bool saving) {
+        const QString filter = QStringLiteral("Filter forms (*.txt);;All files (*)");
+        return saving ? QFileDialog::getSaveFileName(this, QStringLiteral("Save filter"), QString(), filter)
+                      : QFileDialog::getOpenFileName(this, QStringLiteral("Load filter"), QString(), filter);
+      }) {
   setObjectName(QStringLiteral("fmMain"));
   setWindowTitle(QStringLiteral("IIR Filter Demo"));
   setFont(FormFont());
-  tessaro::ReadComponent(sigIIRFilter1, MainFilterForm);
+  tessaro::ReadComponent(sigIIRFilter1, FilterStoredForm);
   CreateControls();
   CreateMenu();
 
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
-  Timer1->setInterval(kTimerInterval);
+  Timer1->setInterval(TimerInterval);
 
-  resize(kClientWidth, menuBar()->sizeHint().height() + kPanel1Height + kBevelHeight +
-                           kPanel2Height + kStatusBarHeight);
-  if (const QScreen* screen = this->screen()) {
-    move(screen->availableGeometry().center() - rect().center());
-  }
+  resize(ClientWidth, menuBar()->sizeHint().height() + Panel1Height + BevelHeight +
+                           Panel2Height + StatusBarHeight);
+  CentreOnScreen(*this);
   BindHandlers();
   FormCreate();
 }
@@ -171,24 +210,24 @@ void TfmMain::CreateControls() {
   Panel1->setMinimumHeight(20);
   Chart1 = new TChart(Panel1);
   Chart1->setObjectName(QStringLiteral("Chart1"));
-  Chart1->setGeometry(1, 1, kClientWidth - 2, kChart1Height);
+  Chart1->setGeometry(1, 1, ClientWidth - 2, Chart1Height);
   Series1 = SetUpChart(*Chart1, QStringLiteral("Source signal"), 110.0, clRed);
   Chart2 = new TChart(Panel1);
   Chart2->setObjectName(QStringLiteral("Chart2"));
-  Chart2->setGeometry(1, 1 + kChart1Height, kClientWidth - 2, kPanel1Height - 2 - kChart1Height);
+  Chart2->setGeometry(1, 1 + Chart1Height, ClientWidth - 2, Panel1Height - 2 - Chart1Height);
   Series2 = SetUpChart(*Chart2, QStringLiteral("Filtered signal"), 105.0, clMaroon);
   column->addWidget(Panel1, 1);
 
   Bevel2 = new QFrame(client);
   Bevel2->setObjectName(QStringLiteral("Bevel2"));
   Bevel2->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-  Bevel2->setFixedHeight(kBevelHeight);
+  Bevel2->setFixedHeight(BevelHeight);
   column->addWidget(Bevel2);
 
   Panel2 = new QFrame(client);
   Panel2->setObjectName(QStringLiteral("Panel2"));
   Panel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  Panel2->setFixedHeight(kPanel2Height);
+  Panel2->setFixedHeight(Panel2Height);
   auto* panel2Layout = new QVBoxLayout(Panel2);
   panel2Layout->setContentsMargins(0, 0, 0, 0);
   ScrollBox1 = new QScrollArea(Panel2);
@@ -247,13 +286,17 @@ void TfmMain::CreateControls() {
 
   StatusBar1 = statusBar();
   StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-  StatusBar1->setFixedHeight(kStatusBarHeight);
+  StatusBar1->setFixedHeight(StatusBarHeight);
 
   Panel1->installEventFilter(this);
 }
 
 void TfmMain::CreateMenu() {
   Program1 = menuBar()->addMenu(QStringLiteral("&Program"));
+  LoadFilter1 = Program1->addAction(QStringLiteral("&Load filter..."));
+  SaveFilter1 = Program1->addAction(QStringLiteral("&Save filter..."));
+  N2 = Program1->addSeparator();
+  Response1 = Program1->addAction(QStringLiteral("&Response..."));
   Exit1 = Program1->addAction(QStringLiteral("E&xit"));
   Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
   Whatisthis1 = Help1->addAction(QStringLiteral("&What is this?"));
@@ -284,6 +327,9 @@ void TfmMain::BindHandlers() {
   bind(tbFilterFreq2, &QSlider::valueChanged, &TfmMain::tbFilterFreq2Change);
   bind(tbFilterRipple, &QSlider::valueChanged, &TfmMain::tbFilterRippleChange);
   bind(Timer1, &QTimer::timeout, &TfmMain::Timer1Timer);
+  bind(LoadFilter1, &QAction::triggered, &TfmMain::LoadFilter1Click);
+  bind(SaveFilter1, &QAction::triggered, &TfmMain::SaveFilter1Click);
+  bind(Response1, &QAction::triggered, &TfmMain::Response1Click);
   bind(Exit1, &QAction::triggered, &TfmMain::Exit1Click);
   bind(About1, &QAction::triggered, &TfmMain::About1Click);
 }
@@ -339,11 +385,13 @@ void TfmMain::tbSourceAmpChange() {
 void TfmMain::tbFilterFreq1Change() {
   sigIIRFilter1.SetFrequency1(tbFilterFreq1->value());
   edtFilterFreq1->setText(Decimal(tbFilterFreq1->value()));
+  FilterChanged();
 }
 
 void TfmMain::tbFilterFreq2Change() {
   sigIIRFilter1.SetFrequency2(tbFilterFreq2->value());
   edtFilterFreq2->setText(Decimal(tbFilterFreq2->value()));
+  FilterChanged();
 }
 
 void TfmMain::rbFilterKindClick() {
@@ -354,6 +402,7 @@ void TfmMain::rbFilterKindClick() {
   } else if (rbBessel->isChecked()) {
     sigIIRFilter1.SetKind(tessaro::fkBessel);
   }
+  FilterChanged();
 }
 
 void TfmMain::rbFilterResponseClick() {
@@ -366,16 +415,19 @@ void TfmMain::rbFilterResponseClick() {
   } else if (rbBandstopFilter->isChecked()) {
     sigIIRFilter1.SetResponse(tessaro::ftBandstop);
   }
+  FilterChanged();
 }
 
 void TfmMain::tbFilterOrderChange() {
   sigIIRFilter1.SetOrder(tbFilterOrder->value());
   edtFilterOrder->setText(Decimal(sigIIRFilter1.Order()));
+  FilterChanged();
 }
 
 void TfmMain::tbFilterRippleChange() {
   sigIIRFilter1.SetRipple(static_cast<Extended>(tbFilterRipple->value()) / 10.0L);
   edtFilterRipple->setText(RippleText(sigIIRFilter1.Ripple()));
+  FilterChanged();
 }
 
 // Five samples: each is generated from the sample counter, opens a new page
@@ -384,7 +436,7 @@ void TfmMain::tbFilterRippleChange() {
 void TfmMain::Timer1Timer() {
   TChartAxis& axis1 = Chart1->BottomAxis();
   TChartAxis& axis2 = Chart2->BottomAxis();
-  for (int i = 0; i < kSamplesPerTick; ++i) {
+  for (int i = 0; i < SamplesPerTick; ++i) {
     const double t = SampleTime(timer1Tag_);
     const Extended v = SourceValue(FSourceKind, FSourceFreq, FSourceAmp, t);
     const double x = SampleX(t);
@@ -408,6 +460,59 @@ void TfmMain::Panel1Resize() {
   Chart1->setGeometry(area.left(), area.top(), area.width(), chart1Height);
   Chart2->setGeometry(area.left(), area.top() + chart1Height, area.width(),
                       area.height() - chart1Height);
+}
+
+void TfmMain::SetFileChooser(TFileChooser chooser) { chooseFile_ = std::move(chooser); }
+
+void TfmMain::SaveFilter(const QString& path) const { SaveFilterFile(sigIIRFilter1, path); }
+
+void TfmMain::LoadFilter(const QString& path) {
+  LoadFilterFile(sigIIRFilter1, path);
+  ShowFilter();
+  FilterChanged();
+}
+
+// The handlers throw to the guard, whose report shows the message box.
+void TfmMain::LoadFilter1Click() {
+  if (const QString path = chooseFile_ ? chooseFile_(false) : QString(); !path.isEmpty()) LoadFilter(path);
+}
+
+void TfmMain::SaveFilter1Click() {
+  if (const QString path = chooseFile_ ? chooseFile_(true) : QString(); !path.isEmpty()) SaveFilter(path);
+}
+
+void TfmMain::Response1Click() {
+  if (fmResponse_ == nullptr) {
+    fmResponse_ = new TfmResponse(sigIIRFilter1, this);
+    fmResponse_->resize(fmResponse_->width(), height());
+    PlaceBeside(*fmResponse_, *this);
+  }
+  fmResponse_->show();
+  fmResponse_->raise();
+  fmResponse_->activateWindow();
+}
+
+void TfmMain::FilterChanged() {
+  if (fmResponse_ != nullptr) fmResponse_->DesignChanged();
+}
+
+void TfmMain::ShowFilter() {
+  const tessaro::TsigIIRFilterKind kind = sigIIRFilter1.Kind();
+  (kind == tessaro::fkChebyshev ? rbChebyshev : kind == tessaro::fkBessel ? rbBessel : rbButterworth)
+      ->setChecked(true);
+  QRadioButton* const responses[] = {rbLowpassFilter, rbHighpassFilter, rbBandpassFilter, rbBandstopFilter};
+  responses[sigIIRFilter1.Response()]->setChecked(true);
+  {
+    const QSignalBlocker blocker(tbFilterOrder);
+    tbFilterOrder->setValue(sigIIRFilter1.Order());
+    edtFilterOrder->setText(Decimal(sigIIRFilter1.Order()));
+  }
+  ShowFrequency(tbFilterFreq1, edtFilterFreq1, sigIIRFilter1.Frequency1());
+  ShowFrequency(tbFilterFreq2, edtFilterFreq2, sigIIRFilter1.Frequency2());
+  const QSignalBlocker blocker(tbFilterRipple);
+  const double tenths = std::round(static_cast<double>(sigIIRFilter1.Ripple()) * 10.0);
+  tbFilterRipple->setValue(static_cast<int>(std::clamp(tenths, 1.0, 50.0)));
+  edtFilterRipple->setText(RippleText(sigIIRFilter1.Ripple()));
 }
 
 void TfmMain::About1Click() {

@@ -2,7 +2,8 @@
 // IIR filter and two charts that show the source and the filtered signal
 // one second of signal time (1000 samples) per page. Sliders and radio
 // buttons change the signal and the filter while it runs; every 50 ms the
-// timer generates, filters and draws five samples.
+// timer generates, filters and draws five samples. The "&Program" menu
+// saves and loads the filter and opens the response window.
 //
 // The controls and the filter are public, as the window's published parts;
 // the handlers are public so that they can be called without a sender, as
@@ -16,6 +17,7 @@
 #include <QMainWindow>
 
 #include <cstdint>
+#include <functional>
 
 class QAction;
 class QFrame;
@@ -30,6 +32,7 @@ class QTimer;
 class TChart;
 class TFastLineSeries;
 class TfmAbout;
+class TfmResponse;
 
 class TfmMain : public QMainWindow {
  public:
@@ -40,6 +43,24 @@ class TfmMain : public QMainWindow {
 
   // The box "&About..." shows; the window does not own it.
   void SetAboutBox(TfmAbout* about) { fmAbout_ = about; }
+
+  // Asks for the file "&Load filter..." reads (saving false) or "&Save
+  // filter..." writes (saving true); an empty name cancels. A file dialog
+  // unless replaced (tests do).
+  using TFileChooser = std::function<QString(bool saving)>;
+  void SetFileChooser(TFileChooser chooser);
+
+  // The filter's stored form to a file and back (FilterFile.h). Loading
+  // gives the filter the file's values and moves the controls to them, as
+  // near as each control can show them, without writing anything back into
+  // the filter; on failure it throws, naming the file, the line and the
+  // problem, and nothing changes.
+  void SaveFilter(const QString& path) const;
+  void LoadFilter(const QString& path);
+
+  // The response window, created when "&Response..." is first chosen;
+  // nullptr before. Owned by this window.
+  TfmResponse* ResponseWindow() const { return fmResponse_; }
 
   // --- handlers -------------------------------------------------------------
   void FormCreate();
@@ -54,6 +75,9 @@ class TfmMain : public QMainWindow {
   void tbFilterRippleChange();
   void Timer1Timer();
   void Panel1Resize();
+  void LoadFilter1Click();
+  void SaveFilter1Click();
+  void Response1Click();
   void About1Click();
   void Exit1Click();
 
@@ -113,6 +137,10 @@ class TfmMain : public QMainWindow {
 
   QStatusBar* StatusBar1 = nullptr;
   QMenu* Program1 = nullptr;
+  QAction* LoadFilter1 = nullptr;
+  QAction* SaveFilter1 = nullptr;
+  QAction* Response1 = nullptr;
+  QAction* N2 = nullptr;
   QAction* Exit1 = nullptr;
   QMenu* Help1 = nullptr;
   QAction* Whatisthis1 = nullptr;
@@ -127,10 +155,16 @@ class TfmMain : public QMainWindow {
   void CreateControls();
   void CreateMenu();
   void BindHandlers();
+  // The filter's design changed: the response window follows.
+  void FilterChanged();
+  // Every filter control to the filter's values, writing nothing back.
+  void ShowFilter();
 
   TSourceKind FSourceKind = skSine;
   int FSourceAmp = 0;
   int FSourceFreq = 0;
   std::int64_t timer1Tag_ = 0;
   TfmAbout* fmAbout_ = nullptr;
+  TfmResponse* fmResponse_ = nullptr;
+  TFileChooser chooseFile_;
 };

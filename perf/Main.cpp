@@ -5,28 +5,26 @@
 #include <QCoreApplication>
 #include <QFont>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
-#include <QScreen>
 #include <QShortcut>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTabBar>
 
-#include <stdexcept>
-#include <string>
-#include <string_view>
+#include <algorithm>
 
 #include "Application.h"
 #include "BusyCursor.h"
+#include "CentreOnScreen.h"
+#include "ComponentsStoredForm.h"
 #include "EventGuard.h"
-#include "MainComponents.h"
 #include "Throughput.h"
-#include "tessaro/sigStoredForm.h"
 
 namespace {
 
@@ -37,20 +35,27 @@ constexpr int TabSetHeight = 21;
 constexpr int Panel2Height = 32;
 constexpr int ListWidth = 100;
 constexpr int EditHeight = 21;
-
-template <class T>
-T* FindOwned(const tessaro::TComponent& owner, std::string_view name) {
-  auto* component = dynamic_cast<T*>(owner.FindComponent(name));
-  if (!component)
-    throw std::logic_error("The stored form of the window lacks component " + std::string(name));
-  return component;
-}
+const QString LongestResult = QStringLiteral("2147483647 per sec");
 
 QLabel* NewLabel(const QString& text, QWidget* parent, int left, int top) {
   auto* label = new QLabel(text, parent);
   label->move(left, top);
   label->adjustSize();
   return label;
+}
+
+// The result edit's width: as wide as the lists, or wider where the longest
+// result (the largest 32-bit count) needs more room at the edit's font, up
+// to `room`.
+int ResultWidth(const QLineEdit& edit, int room) {
+  QStyleOptionFrame option;
+  option.initFrom(&edit);
+  option.lineWidth = edit.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &edit);
+  const QMargins margins = edit.textMargins();
+  // QLineEdit keeps 2 pixels of its own either side of the text.
+  const int text = edit.fontMetrics().horizontalAdvance(LongestResult) + 2 * 2 + margins.left() + margins.right();
+  const int needed = edit.style()->sizeFromContents(QStyle::CT_LineEdit, &option, QSize(text, EditHeight), &edit).width();
+  return std::clamp(needed, ListWidth, room);
 }
 
 QComboBox* NewList(const QStringList& items, QWidget* parent, int left, int top) {
@@ -64,7 +69,7 @@ QComboBox* NewList(const QStringList& items, QWidget* parent, int left, int top)
 
 }  // namespace
 
-TfmMain::TfmMain(QWidget* parent) : QWidget(parent) {
+TfmMain::TfmMain(QWidget* parent) : QWidget(parent), components_(perf::ComponentsStoredForm) {
   setObjectName(QStringLiteral("fmMain"));
   setWindowTitle(QStringLiteral(" Perfomance test"));
   setWindowFlag(Qt::WindowMaximizeButtonHint, false);
@@ -73,8 +78,7 @@ TfmMain::TfmMain(QWidget* parent) : QWidget(parent) {
   face.setPointSize(8);
   setFont(face);
   setFixedSize(ClientWidth, ClientHeight);
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - rect().center());
+  CentreOnScreen(*this);
 
   CreateComponents();
   CreateControls();
@@ -82,9 +86,8 @@ TfmMain::TfmMain(QWidget* parent) : QWidget(parent) {
 }
 
 void TfmMain::CreateComponents() {
-  tessaro::LoadComponents(perf::MainComponents, components_);
-  sigIIRFilter = FindOwned<tessaro::TsigIIRFilter>(components_, "sigIIRFilter");
-  sigFFT1 = FindOwned<tessaro::TsigFFT>(components_, "sigFFT1");
+  sigIIRFilter = &components_.Find<tessaro::TsigIIRFilter>("sigIIRFilter");
+  sigFFT1 = &components_.Find<tessaro::TsigFFT>("sigFFT1");
 }
 
 void TfmMain::CreateControls() {
@@ -118,7 +121,7 @@ void TfmMain::CreateControls() {
   QPalette face = edtPerfomance->palette();
   face.setColor(QPalette::Base, face.color(QPalette::Button));
   edtPerfomance->setPalette(face);
-  edtPerfomance->setGeometry(92, 7, ListWidth, EditHeight);
+  edtPerfomance->setGeometry(92, 7, ResultWidth(*edtPerfomance, innerWidth - 92 - 8), EditHeight);
 
   Notebook1 = new QStackedWidget(Panel1);
   Notebook1->setObjectName(QStringLiteral("Notebook1"));
@@ -145,8 +148,7 @@ void TfmMain::CreateControls() {
   edtFilterOrder->setRange(1, 8);
   edtFilterOrder->setValue(1);
   edtFilterOrder->setGeometry(92, 63, ListWidth, 22);
-  // The bevel is a 7-pixel strip along the page bottom with one etched line
-  // on its lower edge.
+  // The bevel: one etched line, 2 pixels high, along the page bottom.
   Bevel1 = new QFrame(pageIIR);
   Bevel1->setObjectName(QStringLiteral("Bevel1"));
   Bevel1->setFrameStyle(QFrame::HLine | QFrame::Sunken);
@@ -222,6 +224,7 @@ void TfmMain::btnTestIIRClick() {
     default: break;
   }
   edtPerfomance->setText(QStringLiteral("%1 per sec").arg(count));
+  edtPerfomance->setCursorPosition(0);  // the text from its first character
 }
 
 void TfmMain::TestClicked() {

@@ -13,7 +13,7 @@
 #include <cstdint>
 
 #include "RandomDigits.h"
-#include "tessaro/sigComponent.h"
+#include "StoredComponents.h"
 #include "tessaro/sigFFT.h"
 #include "tessaro/sigIIRFilters.h"
 
@@ -33,8 +33,8 @@ class TfmMain : public QWidget {
  public:
   explicit TfmMain(QWidget* parent = nullptr);
 
-  // The owner of the window's components (`sigIIRFilter`, `sigFFT1`).
-  const tessaro::TComponent& Components() const { return components_; }
+  // The window's components (`sigIIRFilter`, `sigFFT1`).
+  const TStoredComponents& Components() const { return components_; }
 
   // The measuring window of each test, 0..1000 ms (1000 unless changed);
   // invalid_argument naming any other value, which is not stored.
@@ -60,7 +60,7 @@ class TfmMain : public QWidget {
   std::int32_t MeasureIIR();
   std::int32_t MeasureFFT();
 
-  tessaro::TComponent components_;
+  TStoredComponents components_;
   tessaro::TsigIIRFilter* sigIIRFilter = nullptr;
   tessaro::TsigFFT* sigFFT1 = nullptr;
   perf::TRandomDigits random_;

@@ -5,27 +5,19 @@
 #include <benchmark/benchmark.h>
 
 #include <ctime>
-#include <stdexcept>
 
-#include "MainComponents.h"
+#include "ComponentsStoredForm.h"
 #include "MillisecondClock.h"
+#include "StoredComponents.h"
 #include "Throughput.h"
-#include "tessaro/sigStoredForm.h"
 
 namespace {
 
 // The window's components, as it loads them.
 struct TComponents {
-  tessaro::TComponent owner;
-  tessaro::TsigIIRFilter* filter = nullptr;
-  tessaro::TsigFFT* fft = nullptr;
-
-  TComponents() {
-    tessaro::LoadComponents(perf::MainComponents, owner);
-    filter = dynamic_cast<tessaro::TsigIIRFilter*>(owner.FindComponent("sigIIRFilter"));
-    fft = dynamic_cast<tessaro::TsigFFT*>(owner.FindComponent("sigFFT1"));
-    if (!filter || !fft) throw std::logic_error("the stored components are incomplete");
-  }
+  TStoredComponents Stored{perf::ComponentsStoredForm};
+  tessaro::TsigIIRFilter& Filter = Stored.Find<tessaro::TsigIIRFilter>("sigIIRFilter");
+  tessaro::TsigFFT& FFT = Stored.Find<tessaro::TsigFFT>("sigFFT1");
 };
 
 // The two filters asked about: the one "Test" measures at start, and the
@@ -54,10 +46,10 @@ BENCHMARK(BM_FineMonotonicClock);
 void BM_Process(benchmark::State& state) {
   TComponents c;
   const perf::TIIRSettings& s = Filters[state.range(0)];
-  c.filter->SetKind(s.Kind);
-  c.filter->SetResponse(s.Response);
-  c.filter->SetOrder(s.Order);
-  for (auto _ : state) benchmark::DoNotOptimize(c.filter->Process(1000.0L));
+  c.Filter.SetKind(s.Kind);
+  c.Filter.SetResponse(s.Response);
+  c.Filter.SetOrder(s.Order);
+  for (auto _ : state) benchmark::DoNotOptimize(c.Filter.Process(1000.0L));
   state.SetLabel(FilterNames[state.range(0)]);
 }
 BENCHMARK(BM_Process)->DenseRange(0, 1);
@@ -65,7 +57,7 @@ BENCHMARK(BM_Process)->DenseRange(0, 1);
 void BM_IIRPerSecond(benchmark::State& state) {
   TComponents c;
   std::int32_t count = 0;
-  for (auto _ : state) count = perf::MeasureIIRThroughput(*c.filter, Filters[state.range(0)], perf::MaxDurationMs);
+  for (auto _ : state) count = perf::MeasureIIRThroughput(c.Filter, Filters[state.range(0)], perf::MaxDurationMs);
   state.counters["per_sec"] = count;
   state.counters["ns_per_count"] = count > 0 ? 1e9 / count : 0.0;
   state.SetLabel(FilterNames[state.range(0)]);
@@ -78,7 +70,7 @@ void BM_FFTPerSecond(benchmark::State& state) {
   const auto operation = state.range(1) ? perf::TFFTOperation::Inverse : perf::TFFTOperation::Forward;
   std::int32_t count = 0;
   for (auto _ : state)
-    count = perf::MeasureFFTThroughput(*c.fft, static_cast<std::int32_t>(state.range(0)), operation, random,
+    count = perf::MeasureFFTThroughput(c.FFT, static_cast<std::int32_t>(state.range(0)), operation, random,
                                        perf::MaxDurationMs);
   state.counters["per_sec"] = count;
   state.counters["ns_per_count"] = count > 0 ? 1e9 / count : 0.0;

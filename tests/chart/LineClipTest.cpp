@@ -7,16 +7,16 @@
 namespace {
 
 struct ClipCase {
-  const char* name;
-  TLineSegment in;
-  bool visible;
-  bool startClipped;
-  bool endClipped;
-  TLineSegment out;  // checked when visible
+  const char* Name;
+  TLineSegment In;
+  bool Visible;
+  bool StartClipped;
+  bool EndClipped;
+  TLineSegment Out;  // checked when visible
 };
 
 // Worked by hand: the line u + v = 1.5 meets u = 1 at v = 0.5, and so on.
-const ClipCase kCases[] = {
+const ClipCase Cases[] = {
     {"inside", {0.1, 0.2, 0.9, 0.8}, true, false, false, {0.1, 0.2, 0.9, 0.8}},
     {"on the corners", {0.0, 0.0, 1.0, 1.0}, true, false, false, {0.0, 0.0, 1.0, 1.0}},
     {"leaves right", {0.5, 0.5, 1.5, 0.5}, true, false, true, {0.5, 0.5, 1.0, 0.5}},
@@ -36,18 +36,18 @@ const ClipCase kCases[] = {
 };
 
 TEST(LineClip, TableOfSegments) {
-  for (const ClipCase& c : kCases) {
-    SCOPED_TRACE(c.name);
-    const TClippedSegment r = ClipToUnitSquare(c.in);
-    ASSERT_EQ(r.Visible, c.visible);
-    if (!c.visible) continue;
-    EXPECT_EQ(r.StartClipped, c.startClipped);
-    EXPECT_EQ(r.EndClipped, c.endClipped);
+  for (const ClipCase& c : Cases) {
+    SCOPED_TRACE(c.Name);
+    const TClippedSegment r = ClipToUnitSquare(c.In);
+    ASSERT_EQ(r.Visible, c.Visible);
+    if (!c.Visible) continue;
+    EXPECT_EQ(r.StartClipped, c.StartClipped);
+    EXPECT_EQ(r.EndClipped, c.EndClipped);
     const double tolerance = 1e-12;
-    EXPECT_NEAR(r.Segment.U0, c.out.U0, tolerance);
-    EXPECT_NEAR(r.Segment.V0, c.out.V0, tolerance);
-    EXPECT_NEAR(r.Segment.U1, c.out.U1, tolerance);
-    EXPECT_NEAR(r.Segment.V1, c.out.V1, tolerance);
+    EXPECT_NEAR(r.Segment.U0, c.Out.U0, tolerance);
+    EXPECT_NEAR(r.Segment.V0, c.Out.V0, tolerance);
+    EXPECT_NEAR(r.Segment.U1, c.Out.U1, tolerance);
+    EXPECT_NEAR(r.Segment.V1, c.Out.V1, tolerance);
     for (const double coordinate : {r.Segment.U0, r.Segment.V0, r.Segment.U1, r.Segment.V1}) {
       EXPECT_GE(coordinate, 0.0);
       EXPECT_LE(coordinate, 1.0);

@@ -36,12 +36,12 @@ TEST_F(AboutBox, StoredLayout) {
   EXPECT_EQ(box.windowTitle(), "About Tessaro");
   EXPECT_EQ(box.size(), QSize(192, 157));
   struct Row {
-    QWidget* control;
-    QPoint position;
+    QWidget* Control;
+    QPoint Position;
   };
   const Row rows[] = {{box.lblDescription, {16, 8}}, {box.lblCopyright, {16, 28}}, {box.Label3, {16, 48}},
                       {box.lblURL, {16, 72}},         {box.lblMailto, {16, 92}},    {box.Button1, {60, 120}}};
-  for (const Row& r : rows) EXPECT_EQ(r.control->pos(), r.position) << r.control->objectName().toStdString();
+  for (const Row& r : rows) EXPECT_EQ(r.Control->pos(), r.Position) << r.Control->objectName().toStdString();
   EXPECT_EQ(box.Button1->size(), QSize(75, 25));
   EXPECT_EQ(box.Button1->text(), "Close");
   EXPECT_EQ(box.lblDescription->text(), "Tessaro example");
@@ -56,16 +56,16 @@ TEST_F(AboutBox, StoredLayout) {
 
 TEST_F(AboutBox, ActivationShowsTheTitleAndCentresTheButton) {
   struct Case {
-    const char* title;
+    const char* Title;
   };
   const Case cases[] = {{"Tessaro - IIR Filter Demo"},
                         {"Tessaro - a much longer application title than the copyright line, to widen the box"},
                         {"T"}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.title);
-    TApplication::Instance()->SetTitle(QString::fromUtf8(c.title));
+    SCOPED_TRACE(c.Title);
+    TApplication::Instance()->SetTitle(QString::fromUtf8(c.Title));
     box.FormActivate();
-    EXPECT_EQ(box.lblDescription->text(), c.title);
+    EXPECT_EQ(box.lblDescription->text(), c.Title);
     EXPECT_EQ(box.lblDescription->width(), box.lblDescription->sizeHint().width());
     const int width = std::max(box.lblDescription->width(), box.lblCopyright->width()) + 2 * 16;
     EXPECT_EQ(box.width(), width);
@@ -77,8 +77,8 @@ TEST_F(AboutBox, ActivationShowsTheTitleAndCentresTheButton) {
 
 TEST_F(AboutBox, HighlightRules) {
   struct Step {
-    const char* over;
-    bool url, mail;  // highlighted afterwards
+    const char* Over;
+    bool Url, Mail;  // highlighted afterwards
   };
   const Step steps[] = {{"lblURL", true, false},      {"lblMailto", true, true},  {"Label3", false, false},
                         {"lblMailto", false, true},   {"fmAbout", false, false},  {"lblURL", true, false},
@@ -88,12 +88,12 @@ TEST_F(AboutBox, HighlightRules) {
   bold.setBold(true);
   box.lblURL->setFont(bold);
   for (const Step& s : steps) {
-    SCOPED_TRACE(s.over);
-    const QObject* sender = QString(s.over) == "fmAbout" ? &box : box.findChild<QObject*>(s.over);
+    SCOPED_TRACE(s.Over);
+    const QObject* sender = QString(s.Over) == "fmAbout" ? &box : box.findChild<QObject*>(s.Over);
     ASSERT_NE(sender, nullptr);
     box.lblCopyrightMouseMove(sender);
-    EXPECT_TRUE(s.url ? Highlighted(box.lblURL) : Normal(box.lblURL));
-    EXPECT_TRUE(s.mail ? Highlighted(box.lblMailto) : Normal(box.lblMailto));
+    EXPECT_TRUE(s.Url ? Highlighted(box.lblURL) : Normal(box.lblURL));
+    EXPECT_TRUE(s.Mail ? Highlighted(box.lblMailto) : Normal(box.lblMailto));
     EXPECT_TRUE(box.lblURL->font().bold());  // other style bits stay
   }
 }

@@ -3,9 +3,8 @@
 // signal and the filter.
 #include "Application.h"
 #include "Chart.h"
-#include "EventGuard.h"
 #include "Main.h"
-#include "MainForm.h"
+#include "FilterStoredForm.h"
 
 #include <tessaro/sigStoredForm.h>
 
@@ -14,6 +13,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTimer>
@@ -23,7 +24,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <stdexcept>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -118,15 +119,22 @@ TEST_F(IirWindow, CaptionsAndControls) {
       {fm.FilterResponse, " Filter Response "},
       {fm.FilterPropertiesBox, " Order && Frequencies "},
       {fm.ChebyshevPropertiesBox6, " For Chebyshev Filter Only"}};
+  // Side by side in that order, all visible without scrolling at the
+  // stored size.
+  fm.show();
+  QCoreApplication::processEvents();
+  fm.Timer1->stop();
+  const QRect viewport = fm.ScrollBox1->viewport()->rect();
+  int right = 0;
   for (const auto& [box, caption] : boxes) {
     EXPECT_EQ(box->title(), caption);
     EXPECT_EQ(box->height(), 100);
+    const QRect seen(box->mapTo(fm.ScrollBox1->viewport(), QPoint(0, 0)), box->size());
+    EXPECT_TRUE(viewport.contains(seen)) << caption;
+    EXPECT_GT(seen.left(), right) << caption;
+    right = seen.right();
   }
-  EXPECT_EQ(fm.GeneratorBox->geometry(), QRect(8, 5, 185, 100));
-  EXPECT_EQ(fm.GroupBox1->geometry(), QRect(202, 6, 93, 100));
-  EXPECT_EQ(fm.FilterResponse->geometry(), QRect(304, 5, 93, 100));
-  EXPECT_EQ(fm.FilterPropertiesBox->geometry(), QRect(406, 5, 185, 100));
-  EXPECT_EQ(fm.ChebyshevPropertiesBox6->geometry(), QRect(600, 5, 149, 100));
+  EXPECT_EQ(fm.ScrollBox1->horizontalScrollBar()->maximum(), 0);
 
   const std::pair<QRadioButton*, const char*> radios[] = {
       {fm.rbSin, "Sine"},           {fm.rbSquare, "Square"},           {fm.rbTriangle, "Triangle"},
@@ -138,25 +146,39 @@ TEST_F(IirWindow, CaptionsAndControls) {
   EXPECT_TRUE(fm.rbButterworth->isChecked());
   EXPECT_TRUE(fm.rbBandstopFilter->isChecked());
 
+  // Each slider's range and page step, as its edit shows them: the ends,
+  // then one page up from the lower end.
   struct SliderRow {
-    QSlider* slider;
-    int minimum, maximum, position, tick, page;
+    QSlider* Slider;
+    QLineEdit* Edit;
+    const char* Lowest;
+    const char* Highest;
+    const char* PageUp;
+    int Tick;
   };
-  const SliderRow sliders[] = {{fm.tbSourceFreq, 0, 100, 50, 10, 1},  {fm.tbSourceAmp, 0, 100, 100, 10, 1},
-                               {fm.tbFilterOrder, 1, 8, 2, 1, 1},     {fm.tbFilterFreq1, 0, 100, 40, 10, 1},
-                               {fm.tbFilterFreq2, 0, 100, 60, 10, 1}, {fm.tbFilterRipple, 1, 50, 30, 5, 10}};
+  const SliderRow sliders[] = {{fm.tbSourceFreq, fm.edtSourceFreq, "0", "100", "1", 10},
+                               {fm.tbSourceAmp, fm.edtSourceAmp, "0", "100", "1", 10},
+                               {fm.tbFilterOrder, fm.edtFilterOrder, "1", "8", "2", 1},
+                               {fm.tbFilterFreq1, fm.edtFilterFreq1, "0", "100", "1", 10},
+                               {fm.tbFilterFreq2, fm.edtFilterFreq2, "0", "100", "1", 10},
+                               {fm.tbFilterRipple, fm.edtFilterRipple, " 0.1 dB", " 5.0 dB", " 1.1 dB", 5}};
   for (const SliderRow& s : sliders) {
-    SCOPED_TRACE(s.slider->objectName().toStdString());
-    EXPECT_EQ(s.slider->minimum(), s.minimum);
-    EXPECT_EQ(s.slider->maximum(), s.maximum);
-    EXPECT_EQ(s.slider->value(), s.position);
-    EXPECT_EQ(s.slider->tickInterval(), s.tick);
-    EXPECT_EQ(s.slider->pageStep(), s.page);
-    EXPECT_EQ(s.slider->tickPosition(), QSlider::TicksBelow);
-    EXPECT_EQ(s.slider->size(), QSize(85, 19));
+    SCOPED_TRACE(s.Slider->objectName().toStdString());
+    s.Slider->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(s.Edit->text(), s.Highest);
+    s.Slider->triggerAction(QAbstractSlider::SliderToMinimum);
+    EXPECT_EQ(s.Edit->text(), s.Lowest);
+    s.Slider->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(s.Edit->text(), s.PageUp);
+    EXPECT_EQ(s.Slider->tickInterval(), s.Tick);
+    EXPECT_EQ(s.Slider->tickPosition(), QSlider::TicksBelow);
+    EXPECT_EQ(s.Slider->size(), QSize(85, 19));
   }
 
   EXPECT_EQ(fm.Program1->title(), "&Program");
+  QStringList program;
+  for (const QAction* action : fm.Program1->actions()) program << action->text();
+  EXPECT_EQ(program, (QStringList{"&Load filter...", "&Save filter...", "", "&Response...", "E&xit"}));
   EXPECT_EQ(fm.Exit1->text(), "E&xit");
   EXPECT_EQ(fm.Help1->title(), "&Help");
   EXPECT_EQ(fm.Whatisthis1->text(), "&What is this?");
@@ -167,9 +189,9 @@ TEST_F(IirWindow, CaptionsAndControls) {
   EXPECT_TRUE(fm.About1->isVisible());
 }
 
-TEST(MainFilterForm, LoadsTheStoredValuesThroughTheSetters) {
+TEST(FilterStoredForm, LoadsTheStoredValuesThroughTheSetters) {
   tessaro::TsigIIRFilter filter;
-  tessaro::ReadComponent(filter, MainFilterForm);
+  tessaro::ReadComponent(filter, FilterStoredForm);
   EXPECT_EQ(filter.Name(), "sigIIRFilter1");
   EXPECT_EQ(filter.Kind(), tessaro::fkButterworth);
   EXPECT_EQ(filter.Response(), tessaro::ftLowpass);
@@ -224,8 +246,8 @@ TEST_F(IirWindow, ChartsKeepTwoPagesHoweverLongItRuns) {
 // The three shapes, driven through the radio buttons and sliders.
 TEST_F(IirWindow, SignalShapes) {
   struct Shape {
-    QRadioButton* button;
-    TSourceKind kind;
+    QRadioButton* Button;
+    TSourceKind Kind;
   };
   const Shape shapes[] = {{fm.rbSquare, skSquare}, {fm.rbTriangle, skTriangle}, {fm.rbSin, skSine}};
   fm.tbSourceFreq->setValue(100);
@@ -233,14 +255,14 @@ TEST_F(IirWindow, SignalShapes) {
   EXPECT_EQ(fm.edtSourceFreq->text(), "100");
   EXPECT_EQ(fm.edtSourceAmp->text(), "80");
   for (const Shape& s : shapes) {
-    s.button->click();
-    EXPECT_EQ(fm.SourceKind(), s.kind);
+    s.Button->click();
+    EXPECT_EQ(fm.SourceKind(), s.Kind);
     const std::size_t first = fm.Series1->Count();
     const std::int64_t n0 = fm.Timer1Tag();
     Ticks(4);
     for (std::size_t i = 0; i < 20; ++i) {
       EXPECT_EQ(fm.Series1->Points()[first + i].Y,
-                static_cast<double>(SourceValue(s.kind, 100, 80, SampleTime(n0 + static_cast<std::int64_t>(i)))));
+                static_cast<double>(SourceValue(s.Kind, 100, 80, SampleTime(n0 + static_cast<std::int64_t>(i)))));
     }
   }
   // The triangle at 100 Hz, one period from a sample at a period start (the
@@ -275,9 +297,9 @@ TEST_F(IirWindow, EqualCornersWithBandpassAndBandstop) {
 // kind, corner frequencies and ripple let it run on.
 TEST_F(IirWindow, WhichChangesRestartTheFilter) {
   struct Change {
-    const char* name;
-    std::function<void(TfmMain&)> apply;
-    bool restarts;
+    const char* Name;
+    std::function<void(TfmMain&)> Apply;
+    bool Restarts;
   };
   const Change changes[] = {
       {"kind", [](TfmMain& w) { w.rbChebyshev->click(); }, false},
@@ -289,11 +311,11 @@ TEST_F(IirWindow, WhichChangesRestartTheFilter) {
       {"source frequency", [](TfmMain& w) { w.tbSourceFreq->setValue(20); }, false},
   };
   for (const Change& c : changes) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.Name);
     Ticks(10);
     ASSERT_FALSE(HistoryIsSilent());
-    c.apply(fm);
-    EXPECT_EQ(HistoryIsSilent(), c.restarts);
+    c.Apply(fm);
+    EXPECT_EQ(HistoryIsSilent(), c.Restarts);
   }
 }
 
@@ -310,15 +332,15 @@ TEST_F(IirWindow, SecondFrequencyOfALowpassIsStoredButUnused) {
 TEST_F(IirWindow, RippleIsStoredAndUsedOnlyByChebyshev) {
   const auto before = Coefficients();
   struct RippleRow {
-    int position;
-    const char* text;
-    Extended ripple;
+    int Position;
+    const char* Text;
+    Extended Ripple;
   };
   const RippleRow rows[] = {{1, " 0.1 dB", 0.1L}, {50, " 5.0 dB", 5.0L}, {15, " 1.5 dB", 1.5L}, {30, " 3.0 dB", 3.0L}};
   for (const RippleRow& r : rows) {
-    fm.tbFilterRipple->setValue(r.position);
-    EXPECT_EQ(fm.edtFilterRipple->text(), r.text);
-    EXPECT_EQ(fm.sigIIRFilter1.Ripple(), r.ripple);
+    fm.tbFilterRipple->setValue(r.Position);
+    EXPECT_EQ(fm.edtFilterRipple->text(), r.Text);
+    EXPECT_EQ(fm.sigIIRFilter1.Ripple(), r.Ripple);
     EXPECT_EQ(Coefficients(), before);
   }
   fm.rbChebyshev->click();
@@ -425,21 +447,6 @@ TEST_F(IirWindow, AnOverflowingFilterDoesNotStopTheProgram) {
   EXPECT_GT(red, 100);
   EXPECT_TRUE(reported.isEmpty()) << reported.toStdString();
   TApplication::Instance()->SetExceptionReport(nullptr);
-}
-
-TEST(EventGuard, AnEscapingExceptionGoesToTheApplicationsReport) {
-  TApplication* app = TApplication::Instance();
-  ASSERT_NE(app, nullptr);
-  QString reported;
-  app->SetExceptionReport([&reported](const QString& message) { reported = message; });
-  bool after = false;
-  RunGuarded([] { throw std::overflow_error("design overflow in Ripple"); });
-  after = true;
-  EXPECT_EQ(reported, "design overflow in Ripple");
-  EXPECT_TRUE(after);
-  RunGuarded([] { throw 42; });
-  EXPECT_EQ(reported, "Unknown exception");
-  app->SetExceptionReport(nullptr);
 }
 
 }  // namespace

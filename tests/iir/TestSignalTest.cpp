@@ -13,36 +13,36 @@ namespace {
 using tessaro::Extended;
 
 struct SignalRow {
-  TSourceKind kind;
-  int frequency;
-  int amplitude;
-  std::int64_t n;
-  Extended value;
-  double x;
+  TSourceKind Kind;
+  int Frequency;
+  int Amplitude;
+  std::int64_t N;
+  Extended Value;
+  double X;
 };
 
-const SignalRow kReference[] = {
+const SignalRow Reference[] = {
 #include "reference/test_signal.inc"
 };
 
 // The sine goes through the C library's sinl: a few units in the last place
 // of an extended value of size A. Square and triangle are exact.
 TEST(TestSignal, MatchesTheExactlyRoundedReference) {
-  for (const SignalRow& r : kReference) {
-    const double t = SampleTime(r.n);
-    const Extended v = SourceValue(r.kind, r.frequency, r.amplitude, t);
-    const Extended tolerance = r.kind == skSine ? 1e-30L + 8.0L * 0x1p-64L * r.amplitude : 0.0L;
-    EXPECT_LE(std::fabs(v - r.value), tolerance)
-        << "kind " << int(r.kind) << ", f " << r.frequency << ", A " << r.amplitude << ", n " << r.n;
-    EXPECT_EQ(SampleX(t), r.x) << "n " << r.n;
+  for (const SignalRow& r : Reference) {
+    const double t = SampleTime(r.N);
+    const Extended v = SourceValue(r.Kind, r.Frequency, r.Amplitude, t);
+    const Extended tolerance = r.Kind == skSine ? 1e-30L + 8.0L * 0x1p-64L * r.Amplitude : 0.0L;
+    EXPECT_LE(std::fabs(v - r.Value), tolerance)
+        << "kind " << int(r.Kind) << ", f " << r.Frequency << ", A " << r.Amplitude << ", n " << r.N;
+    EXPECT_EQ(SampleX(t), r.X) << "n " << r.N;
   }
 }
 
 TEST(TestSignal, ZeroFrequencyAndZeroAmplitude) {
   struct Case {
-    TSourceKind kind;
-    int frequency, amplitude;
-    Extended expected;
+    TSourceKind Kind;
+    int Frequency, Amplitude;
+    Extended Expected;
   };
   const Case cases[] = {
       {skSine, 0, 100, 0.0L}, {skSquare, 0, 100, -100.0L}, {skTriangle, 0, 100, -100.0L},
@@ -50,8 +50,8 @@ TEST(TestSignal, ZeroFrequencyAndZeroAmplitude) {
   };
   for (const Case& c : cases) {
     for (const std::int64_t n : {0LL, 1LL, 7LL, 500LL, 12345LL, 4000000000LL}) {
-      EXPECT_EQ(SourceValue(c.kind, c.frequency, c.amplitude, SampleTime(n)), c.expected)
-          << int(c.kind) << " f " << c.frequency << " n " << n;
+      EXPECT_EQ(SourceValue(c.Kind, c.Frequency, c.Amplitude, SampleTime(n)), c.Expected)
+          << int(c.Kind) << " f " << c.Frequency << " n " << n;
     }
   }
 }

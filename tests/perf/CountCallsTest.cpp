@@ -12,26 +12,26 @@
 namespace {
 
 // A clock whose k-th read (k = 0 for the start) shows
-// start + (k / readsPerTick) * tickMs, modulo 2^32.
+// Start + (k / ReadsPerTick) * TickMs, modulo 2^32.
 struct TScriptedClock {
-  std::uint32_t start = 0;
-  std::uint32_t readsPerTick = 1;
-  std::uint32_t tickMs = 1;
-  std::uint64_t reads = 0;
+  std::uint32_t Start = 0;
+  std::uint32_t ReadsPerTick = 1;
+  std::uint32_t TickMs = 1;
+  std::uint64_t Reads = 0;
 
   std::uint32_t operator()() {
-    const auto ticks = static_cast<std::uint32_t>(reads++ / readsPerTick);
-    return start + ticks * tickMs;
+    const auto ticks = static_cast<std::uint32_t>(Reads++ / ReadsPerTick);
+    return Start + ticks * TickMs;
   }
 };
 
 struct TCountCase {
-  const char* name;
-  std::uint32_t start;
-  std::uint32_t readsPerTick;
-  std::uint32_t tickMs;
-  std::uint32_t durationMs;
-  std::int32_t count;  // worked out by hand from the loop's definition
+  const char* Name;
+  std::uint32_t Start;
+  std::uint32_t ReadsPerTick;
+  std::uint32_t TickMs;
+  std::uint32_t DurationMs;
+  std::int32_t Count;  // worked out by hand from the loop's definition
 };
 
 const TCountCase CountCases[] = {
@@ -56,18 +56,18 @@ class CountCallsCase : public ::testing::TestWithParam<TCountCase> {};
 
 TEST_P(CountCallsCase, CountsCallsMadeBeforeTheWindowCloses) {
   const TCountCase& c = GetParam();
-  TScriptedClock clock{c.start, c.readsPerTick, c.tickMs};
+  TScriptedClock clock{c.Start, c.ReadsPerTick, c.TickMs};
   std::int32_t calls = 0;
-  const std::int32_t count = perf::CountCalls(clock, [&calls] { ++calls; }, c.durationMs);
-  EXPECT_EQ(count, c.count);
-  EXPECT_EQ(calls, c.count);
+  const std::int32_t count = perf::CountCalls(clock, [&calls] { ++calls; }, c.DurationMs);
+  EXPECT_EQ(count, c.Count);
+  EXPECT_EQ(calls, c.Count);
   // One read for the start, one before every call, one that stops.
-  EXPECT_EQ(clock.reads, static_cast<std::uint64_t>(c.count) + 2u);
+  EXPECT_EQ(clock.Reads, static_cast<std::uint64_t>(c.Count) + 2u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Perf, CountCallsCase, ::testing::ValuesIn(CountCases),
                          [](const auto& info) {
-                           std::string name = info.param.name;
+                           std::string name = info.param.Name;
                            for (char& ch : name)
                              if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
                            return name;

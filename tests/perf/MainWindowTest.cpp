@@ -13,6 +13,8 @@
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QStringList>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTabBar>
 #include <QTest>
 
@@ -42,8 +44,8 @@ class MainWindow : public ::testing::Test {
  protected:
   MainWindow() {
     fmMain.SetMeasureDuration(ShortMs);
-    filter = dynamic_cast<tessaro::TsigIIRFilter*>(fmMain.Components().FindComponent("sigIIRFilter"));
-    fft = dynamic_cast<tessaro::TsigFFT*>(fmMain.Components().FindComponent("sigFFT1"));
+    filter = &fmMain.Components().Find<tessaro::TsigIIRFilter>("sigIIRFilter");
+    fft = &fmMain.Components().Find<tessaro::TsigFFT>("sigFFT1");
   }
   ~MainWindow() override { TApplication::Instance()->SetExceptionReport({}); }
 
@@ -146,25 +148,25 @@ TEST_F(MainWindow, TestAtStartMeasuresABesselLowpassOfOrderOne) {
 }
 
 struct TIIRPageCase {
-  int kindItem;
-  int responseItem;
-  int order;
-  tessaro::TsigIIRFilterKind kind;
-  tessaro::TsigIIRFilterResponse response;
+  int KindItem;
+  int ResponseItem;
+  int Order;
+  tessaro::TsigIIRFilterKind Kind;
+  tessaro::TsigIIRFilterResponse Response;
 };
 
 class MainWindowIIR : public MainWindow, public ::testing::WithParamInterface<TIIRPageCase> {};
 
 TEST_P(MainWindowIIR, WritesTheChosenDesign) {
   const TIIRPageCase& c = GetParam();
-  cbFilterKind()->setCurrentIndex(c.kindItem);
-  cbFilterResponse()->setCurrentIndex(c.responseItem);
-  edtFilterOrder()->setValue(c.order);
+  cbFilterKind()->setCurrentIndex(c.KindItem);
+  cbFilterResponse()->setCurrentIndex(c.ResponseItem);
+  edtFilterOrder()->setValue(c.Order);
   btnTestIIR()->click();
   ExpectPositiveCount();
-  EXPECT_EQ(filter->Kind(), c.kind);
-  EXPECT_EQ(filter->Response(), c.response);
-  EXPECT_EQ(filter->Order(), c.order);
+  EXPECT_EQ(filter->Kind(), c.Kind);
+  EXPECT_EQ(filter->Response(), c.Response);
+  EXPECT_EQ(filter->Order(), c.Order);
 }
 
 // The kind items are not in the order of the enumeration; the response
@@ -177,17 +179,17 @@ INSTANTIATE_TEST_SUITE_P(Perf, MainWindowIIR,
                                            TIIRPageCase{2, 0, 5, tessaro::fkChebyshev, tessaro::ftLowpass}),
                          [](const auto& info) {
                            const TIIRPageCase& c = info.param;
-                           return "Kind" + std::to_string(c.kindItem) + "Response" + std::to_string(c.responseItem) +
-                                  "Order" + std::to_string(c.order);
+                           return "Kind" + std::to_string(c.KindItem) + "Response" + std::to_string(c.ResponseItem) +
+                                  "Order" + std::to_string(c.Order);
                          });
 
 TEST_F(MainWindow, BandTypesWithEqualEdgesMuteOrPass) {
-  struct Case { int item; tessaro::Extended out; };
+  struct Case { int Item; tessaro::Extended Out; };
   for (const Case& c : {Case{2, 0.0L}, Case{3, 7.0L}}) {
-    cbFilterResponse()->setCurrentIndex(c.item);
+    cbFilterResponse()->setCurrentIndex(c.Item);
     btnTestIIR()->click();
     ExpectPositiveCount();
-    EXPECT_EQ(filter->Process(7.0L), c.out) << "item " << c.item;
+    EXPECT_EQ(filter->Process(7.0L), c.Out) << "item " << c.Item;
   }
 }
 
@@ -220,6 +222,27 @@ TEST_F(MainWindow, ZeroCountIsShownAsTheDigitZero) {
   EXPECT_EQ(edtPerfomance()->text(), QStringLiteral("0 per sec"));
 }
 
+// The largest 32-bit count fits the edit's contents rectangle at the
+// window's font, and a result is shown from its first character.
+TEST_F(MainWindow, TheLongestResultShowsInFull) {
+  fmMain.show();
+  QLineEdit* edit = edtPerfomance();
+  QStyleOptionFrame option;
+  option.initFrom(edit);
+  option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
+  // The line edit keeps two pixels of its own on either side of the text.
+  const QRect contents = edit->style()
+                             ->subElementRect(QStyle::SE_LineEditContents, &option, edit)
+                             .marginsRemoved(edit->textMargins())
+                             .adjusted(2, 0, -2, 0);
+  EXPECT_LE(edit->fontMetrics().horizontalAdvance(QStringLiteral("2147483647 per sec")), contents.width());
+  EXPECT_EQ(edit->pos(), QPoint(92, 7));
+  EXPECT_LE(edit->geometry().right(), edit->parentWidget()->width() - 1);
+  btnTestIIR()->click();
+  ExpectPositiveCount();
+  EXPECT_EQ(edit->cursorPosition(), 0);
+}
+
 TEST_F(MainWindow, MeasureDurationIsChecked) {
   for (const int ms : {-1, 1001}) {
     EXPECT_THROW(fmMain.SetMeasureDuration(ms), std::invalid_argument);
@@ -230,9 +253,9 @@ TEST_F(MainWindow, MeasureDurationIsChecked) {
 // On the FFT page the inputs show which transform ran: Forward leaves them
 // as drawn, Inverse mirrors their upper half onto the lower.
 struct TFFTPageCase {
-  int sizeItem;
-  std::size_t n;
-  bool inverseTicked;
+  int SizeItem;
+  std::size_t N;
+  bool InverseTicked;
 };
 
 class MainWindowFFT : public MainWindow, public ::testing::WithParamInterface<TFFTPageCase> {};
@@ -240,19 +263,19 @@ class MainWindowFFT : public MainWindow, public ::testing::WithParamInterface<TF
 TEST_P(MainWindowFFT, InverseBoxChoosesTheTransform) {
   const TFFTPageCase& c = GetParam();
   TabSet1()->setCurrentIndex(1);
-  cbFFTSize()->setCurrentIndex(c.sizeItem);
-  cbInverse()->setChecked(c.inverseTicked);
+  cbFFTSize()->setCurrentIndex(c.SizeItem);
+  cbInverse()->setChecked(c.InverseTicked);
   btnTestIIR()->click();
   ExpectPositiveCount();
-  ASSERT_EQ(static_cast<std::size_t>(fft->BufferSize()), c.n);
+  ASSERT_EQ(static_cast<std::size_t>(fft->BufferSize()), c.N);
   const std::vector<int>& digits = test::ReferenceDigits();
   const auto realIn = std::as_const(*fft).RealIn();
   const auto imagIn = std::as_const(*fft).ImagIn();
-  for (std::size_t k = 0; k < c.n; ++k) {
+  for (std::size_t k = 0; k < c.N; ++k) {
     // The k-th pair was drawn as digits 2k, 2k + 1; an inverse call rewrites
     // each index k > n/2 from index n - k, conjugated.
-    const bool mirrored = c.inverseTicked && k > c.n / 2;
-    const std::size_t from = mirrored ? c.n - k : k;
+    const bool mirrored = c.InverseTicked && k > c.N / 2;
+    const std::size_t from = mirrored ? c.N - k : k;
     const float real = static_cast<float>(digits[2 * from]);
     const float imag = static_cast<float>(digits[2 * from + 1]) * (mirrored ? -1.0f : 1.0f);
     ASSERT_EQ(realIn[k], real) << "RealIn[" << k << "]";
@@ -265,8 +288,8 @@ INSTANTIATE_TEST_SUITE_P(Perf, MainWindowFFT,
                                            TFFTPageCase{0, 128, false}, TFFTPageCase{0, 128, true},
                                            TFFTPageCase{2, 512, true}),
                          [](const auto& info) {
-                           return "Size" + std::to_string(info.param.n) +
-                                  (info.param.inverseTicked ? "Ticked" : "Clear");
+                           return "Size" + std::to_string(info.param.N) +
+                                  (info.param.InverseTicked ? "Ticked" : "Clear");
                          });
 
 TEST_F(MainWindow, EnterPressesTest) {
@@ -286,20 +309,20 @@ TEST_F(MainWindow, EnterPressesTest) {
 // nothing. The result keeps its text, the cursor comes back, and the
 // application's report gets the message.
 struct TFailureCase {
-  int page;
-  const char* list;
-  const char* message;
+  int Page;
+  const char* List;
+  const char* Message;
 };
 
 class MainWindowFailure : public MainWindow, public ::testing::WithParamInterface<TFailureCase> {};
 
 TEST_P(MainWindowFailure, RestoresTheCursorAndKeepsTheResult) {
   const TFailureCase& c = GetParam();
-  TabSet1()->setCurrentIndex(c.page);
+  TabSet1()->setCurrentIndex(c.Page);
   btnTestIIR()->click();
   ExpectPositiveCount();
   const QString before = edtPerfomance()->text();
-  Control<QComboBox>(c.list)->setCurrentIndex(-1);
+  Control<QComboBox>(c.List)->setCurrentIndex(-1);
 
   QStringList reports;
   TApplication::Instance()->SetExceptionReport([&reports](const QString& m) { reports << m; });
@@ -310,7 +333,7 @@ TEST_P(MainWindowFailure, RestoresTheCursorAndKeepsTheResult) {
   QApplication::restoreOverrideCursor();
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   ASSERT_EQ(reports.size(), 1);
-  EXPECT_TRUE(reports[0].contains(QString::fromLatin1(c.message))) << reports[0].toStdString();
+  EXPECT_TRUE(reports[0].contains(QString::fromLatin1(c.Message))) << reports[0].toStdString();
   EXPECT_EQ(edtPerfomance()->text(), before);
 
   // Called directly, the handler lets the exception through, cursor restored.
@@ -319,7 +342,7 @@ TEST_P(MainWindowFailure, RestoresTheCursorAndKeepsTheResult) {
   EXPECT_EQ(edtPerfomance()->text(), before);
 
   // The window stays usable.
-  Control<QComboBox>(c.list)->setCurrentIndex(0);
+  Control<QComboBox>(c.List)->setCurrentIndex(0);
   btnTestIIR()->click();
   ExpectPositiveCount();
   EXPECT_EQ(reports.size(), 1);
@@ -328,6 +351,6 @@ TEST_P(MainWindowFailure, RestoresTheCursorAndKeepsTheResult) {
 INSTANTIATE_TEST_SUITE_P(Perf, MainWindowFailure,
                          ::testing::Values(TFailureCase{0, "cbFilterKind", "Filter kind \"\""},
                                            TFailureCase{1, "cbFFTSize", "FFT size \"\""}),
-                         [](const auto& info) { return std::string(info.param.list); });
+                         [](const auto& info) { return std::string(info.param.List); });
 
 }  // namespace

@@ -56,10 +56,10 @@ TEST(Throughput, NamesTheThreeKinds) {
 }
 
 TEST(Throughput, ReadsFFTSizesAsIntegers) {
-  struct Case { const char* text; std::int32_t size; };
+  struct Case { const char* Text; std::int32_t Size; };
   for (const Case& c : {Case{"128", 128}, Case{"1024", 1024}, Case{"0", 0}, Case{"-7", -7},
                         Case{"2147483647", INT32_MAX}})
-    EXPECT_EQ(perf::FFTSizeFromText(c.text), c.size) << c.text;
+    EXPECT_EQ(perf::FFTSizeFromText(c.Text), c.Size) << c.Text;
   for (const char* bad : {"", " 128", "128 ", "12a", "1e3", "0x80", "2147483648", "+128"}) {
     try {
       perf::FFTSizeFromText(bad);
@@ -73,8 +73,8 @@ TEST(Throughput, ReadsFFTSizesAsIntegers) {
 // --- IIR ------------------------------------------------------------------------
 
 struct TIIRCase {
-  const char* name;
-  perf::TIIRSettings settings;
+  const char* Name;
+  perf::TIIRSettings Settings;
 };
 
 const TIIRCase IIRCases[] = {
@@ -90,19 +90,19 @@ class IIRThroughput : public ::testing::TestWithParam<TIIRCase> {};
 
 TEST_P(IIRThroughput, WritesTheDesignThenCountsSamples) {
   TMainComponents c;
-  const perf::TIIRSettings& s = GetParam().settings;
-  const std::int32_t count = perf::MeasureIIRThroughput(*c.filter, s, ShortMs);
+  const perf::TIIRSettings& s = GetParam().Settings;
+  const std::int32_t count = perf::MeasureIIRThroughput(c.Filter, s, ShortMs);
   EXPECT_GT(count, 0);
-  EXPECT_EQ(c.filter->Kind(), s.Kind);
-  EXPECT_EQ(c.filter->Response(), s.Response);
-  EXPECT_EQ(c.filter->Order(), s.Order);
+  EXPECT_EQ(c.Filter.Kind(), s.Kind);
+  EXPECT_EQ(c.Filter.Response(), s.Response);
+  EXPECT_EQ(c.Filter.Order(), s.Order);
   // The stored corners and sample rate are kept.
-  EXPECT_EQ(c.filter->Frequency1(), 400.0L);
-  EXPECT_EQ(c.filter->SampleRate(), 44100.0L);
+  EXPECT_EQ(c.Filter.Frequency1(), 400.0L);
+  EXPECT_EQ(c.Filter.SampleRate(), 44100.0L);
 }
 
 INSTANTIATE_TEST_SUITE_P(Perf, IIRThroughput, ::testing::ValuesIn(IIRCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(Throughput, FeedsTheFilterSamplesOf1000) {
   // The start-up measurement: a first-order Bessel lowpass at 400 Hz, whose
@@ -110,27 +110,27 @@ TEST(Throughput, FeedsTheFilterSamplesOf1000) {
   // samples (its pole lies near 0.945).
   TMainComponents c;
   const std::int32_t count =
-      perf::MeasureIIRThroughput(*c.filter, {tessaro::fkBessel, tessaro::ftLowpass, 1}, ShortMs);
+      perf::MeasureIIRThroughput(c.Filter, {tessaro::fkBessel, tessaro::ftLowpass, 1}, ShortMs);
   ASSERT_GT(count, 2000);
-  const std::size_t newest = static_cast<std::size_t>(c.filter->CoefficientCount());
+  const std::size_t newest = static_cast<std::size_t>(c.Filter.CoefficientCount());
   // The newest scaled input is exactly 1000 times the input scale.
-  EXPECT_EQ(c.filter->InputHistory()[newest], 1000.0L * c.filter->InputScale());
-  EXPECT_TRUE(tessaro::test::Near(c.filter->OutputHistory()[newest], 1000.0L, 1e-9L, 1e-12L))
-      << static_cast<double>(c.filter->OutputHistory()[newest]);
+  EXPECT_EQ(c.Filter.InputHistory()[newest], 1000.0L * c.Filter.InputScale());
+  EXPECT_TRUE(tessaro::test::Near(c.Filter.OutputHistory()[newest], 1000.0L, 1e-9L, 1e-12L))
+      << static_cast<double>(c.Filter.OutputHistory()[newest]);
 }
 
 TEST(Throughput, EqualBandEdgesTimeTheMuteAndPassRoutines) {
   // Both stored edges are 400 Hz: a bandpass silences every sample and a
   // bandstop passes it, without touching the histories.
-  struct Case { tessaro::TsigIIRFilterResponse response; Extended out; };
+  struct Case { tessaro::TsigIIRFilterResponse Response; Extended Out; };
   for (const Case& k : {Case{tessaro::ftBandpass, 0.0L}, Case{tessaro::ftBandstop, 5.0L}}) {
     TMainComponents c;
-    EXPECT_GT(perf::MeasureIIRThroughput(*c.filter, {tessaro::fkButterworth, k.response, 8}, ShortMs), 0);
+    EXPECT_GT(perf::MeasureIIRThroughput(c.Filter, {tessaro::fkButterworth, k.Response, 8}, ShortMs), 0);
     for (std::size_t i = 0; i < static_cast<std::size_t>(tessaro::PoleZeroCapacity); ++i) {
-      EXPECT_EQ(c.filter->InputHistory()[i], 0.0L) << "response " << int(k.response) << " entry " << i;
-      EXPECT_EQ(c.filter->OutputHistory()[i], 0.0L) << "response " << int(k.response) << " entry " << i;
+      EXPECT_EQ(c.Filter.InputHistory()[i], 0.0L) << "response " << int(k.Response) << " entry " << i;
+      EXPECT_EQ(c.Filter.OutputHistory()[i], 0.0L) << "response " << int(k.Response) << " entry " << i;
     }
-    EXPECT_EQ(c.filter->Process(5.0L), k.out) << "response " << int(k.response);
+    EXPECT_EQ(c.Filter.Process(5.0L), k.Out) << "response " << int(k.Response);
   }
 }
 
@@ -139,30 +139,30 @@ TEST(Throughput, PassesTheOrderUnclamped) {
   // it: the order of the previous measurement stays.
   for (const int order : {0, 9, -1, 255, 256, 264, INT_MIN, INT_MAX}) {
     TMainComponents c;
-    perf::MeasureIIRThroughput(*c.filter, {tessaro::fkBessel, tessaro::ftLowpass, 3}, 0);
-    ASSERT_EQ(c.filter->Order(), 3);
-    EXPECT_GT(perf::MeasureIIRThroughput(*c.filter, {tessaro::fkChebyshev, tessaro::ftHighpass, order}, ShortMs), 0);
-    EXPECT_EQ(c.filter->Order(), 3) << "order " << order;
-    EXPECT_EQ(c.filter->Kind(), tessaro::fkChebyshev);
-    EXPECT_EQ(c.filter->Response(), tessaro::ftHighpass);
+    perf::MeasureIIRThroughput(c.Filter, {tessaro::fkBessel, tessaro::ftLowpass, 3}, 0);
+    ASSERT_EQ(c.Filter.Order(), 3);
+    EXPECT_GT(perf::MeasureIIRThroughput(c.Filter, {tessaro::fkChebyshev, tessaro::ftHighpass, order}, ShortMs), 0);
+    EXPECT_EQ(c.Filter.Order(), 3) << "order " << order;
+    EXPECT_EQ(c.Filter.Kind(), tessaro::fkChebyshev);
+    EXPECT_EQ(c.Filter.Response(), tessaro::ftHighpass);
   }
 }
 
 TEST(Throughput, ZeroDurationWritesTheDesignAndCountsNothing) {
   TMainComponents c;
-  EXPECT_EQ(perf::MeasureIIRThroughput(*c.filter, {tessaro::fkChebyshev, tessaro::ftBandstop, 6}, 0), 0);
-  EXPECT_EQ(c.filter->Kind(), tessaro::fkChebyshev);
-  EXPECT_EQ(c.filter->Response(), tessaro::ftBandstop);
-  EXPECT_EQ(c.filter->Order(), 6);
+  EXPECT_EQ(perf::MeasureIIRThroughput(c.Filter, {tessaro::fkChebyshev, tessaro::ftBandstop, 6}, 0), 0);
+  EXPECT_EQ(c.Filter.Kind(), tessaro::fkChebyshev);
+  EXPECT_EQ(c.Filter.Response(), tessaro::ftBandstop);
+  EXPECT_EQ(c.Filter.Order(), 6);
 }
 
 TEST(Throughput, BadDurationLeavesTheFilterAlone) {
   TMainComponents c;
-  EXPECT_THROW(perf::MeasureIIRThroughput(*c.filter, {tessaro::fkBessel, tessaro::ftBandpass, 5}, 1001),
+  EXPECT_THROW(perf::MeasureIIRThroughput(c.Filter, {tessaro::fkBessel, tessaro::ftBandpass, 5}, 1001),
                std::invalid_argument);
-  EXPECT_EQ(c.filter->Kind(), tessaro::fkButterworth);
-  EXPECT_EQ(c.filter->Response(), tessaro::ftHighpass);
-  EXPECT_EQ(c.filter->Order(), 1);
+  EXPECT_EQ(c.Filter.Kind(), tessaro::fkButterworth);
+  EXPECT_EQ(c.Filter.Response(), tessaro::ftHighpass);
+  EXPECT_EQ(c.Filter.Order(), 1);
 }
 
 // --- FFT ------------------------------------------------------------------------
@@ -170,12 +170,12 @@ TEST(Throughput, BadDurationLeavesTheFilterAlone) {
 // RealIn[n] and ImagIn[n] as the generator fills them: digits 2n and 2n + 1
 // of the sequence, counted from `first`.
 struct TFilled {
-  std::vector<float> real, imag;
+  std::vector<float> Real, Imag;
   TFilled(std::size_t n, std::size_t first) {
     const std::vector<int>& d = test::ReferenceDigits();
     for (std::size_t i = 0; i < n; ++i) {
-      real.push_back(static_cast<float>(d.at(first + 2 * i)));
-      imag.push_back(static_cast<float>(d.at(first + 2 * i + 1)));
+      Real.push_back(static_cast<float>(d.at(first + 2 * i)));
+      Imag.push_back(static_cast<float>(d.at(first + 2 * i + 1)));
     }
   }
 };
@@ -192,8 +192,8 @@ float Sum(std::span<const float> values) {
 }
 
 struct TFFTCase {
-  std::int32_t size;  // asked for
-  std::int32_t n;     // the component's rounding
+  std::int32_t Size;  // asked for
+  std::int32_t N;     // the component's rounding
 };
 
 class FFTThroughput : public ::testing::TestWithParam<TFFTCase> {};
@@ -202,68 +202,68 @@ TEST_P(FFTThroughput, ForwardLeavesTheRandomInputAlone) {
   TMainComponents c;
   perf::TRandomDigits random;
   const std::int32_t count =
-      perf::MeasureFFTThroughput(*c.fft, GetParam().size, perf::TFFTOperation::Forward, random, ShortMs);
+      perf::MeasureFFTThroughput(c.FFT, GetParam().Size, perf::TFFTOperation::Forward, random, ShortMs);
   EXPECT_GT(count, 0);
-  ASSERT_EQ(c.fft->BufferSize(), GetParam().n);
-  const TFilled filled(static_cast<std::size_t>(GetParam().n), 0);
-  ExpectSpans(std::as_const(*c.fft).RealIn(), filled.real, "RealIn");
-  ExpectSpans(std::as_const(*c.fft).ImagIn(), filled.imag, "ImagIn");
+  ASSERT_EQ(c.FFT.BufferSize(), GetParam().N);
+  const TFilled filled(static_cast<std::size_t>(GetParam().N), 0);
+  ExpectSpans(std::as_const(c.FFT).RealIn(), filled.Real, "RealIn");
+  ExpectSpans(std::as_const(c.FFT).ImagIn(), filled.Imag, "ImagIn");
   // Bin 0 of the unscaled forward transform is the plain sum of the digits,
   // exact in float at these sizes.
-  EXPECT_EQ(c.fft->RealOut()[0], Sum(filled.real));
-  EXPECT_EQ(c.fft->ImagOut()[0], Sum(filled.imag));
+  EXPECT_EQ(c.FFT.RealOut()[0], Sum(filled.Real));
+  EXPECT_EQ(c.FFT.ImagOut()[0], Sum(filled.Imag));
 }
 
 TEST_P(FFTThroughput, InverseMirrorsTheUpperHalfOnEveryCall) {
   TMainComponents c;
   perf::TRandomDigits random;
   const std::int32_t count =
-      perf::MeasureFFTThroughput(*c.fft, GetParam().size, perf::TFFTOperation::Inverse, random, ShortMs);
+      perf::MeasureFFTThroughput(c.FFT, GetParam().Size, perf::TFFTOperation::Inverse, random, ShortMs);
   EXPECT_GT(count, 0);
-  const auto n = static_cast<std::size_t>(GetParam().n);
-  ASSERT_EQ(c.fft->BufferSize(), GetParam().n);
+  const auto n = static_cast<std::size_t>(GetParam().N);
+  ASSERT_EQ(c.FFT.BufferSize(), GetParam().N);
   const TFilled filled(n, 0);
-  const auto realIn = std::as_const(*c.fft).RealIn();
-  const auto imagIn = std::as_const(*c.fft).ImagIn();
+  const auto realIn = std::as_const(c.FFT).RealIn();
+  const auto imagIn = std::as_const(c.FFT).ImagIn();
   // Indices 0..N/2 keep their digits (N/2 is its own mirror and is left
   // alone); N/2 + 1..N - 1 hold the conjugates of N/2 - 1..1.
   for (std::size_t k = 0; k <= n / 2; ++k) {
-    ASSERT_EQ(realIn[k], filled.real[k]) << k;
-    ASSERT_EQ(imagIn[k], filled.imag[k]) << k;
+    ASSERT_EQ(realIn[k], filled.Real[k]) << k;
+    ASSERT_EQ(imagIn[k], filled.Imag[k]) << k;
   }
   for (std::size_t k = 1; k < n / 2; ++k) {
-    ASSERT_EQ(realIn[n - k], filled.real[k]) << n - k;
-    ASSERT_EQ(imagIn[n - k], -filled.imag[k]) << n - k;
+    ASSERT_EQ(realIn[n - k], filled.Real[k]) << n - k;
+    ASSERT_EQ(imagIn[n - k], -filled.Imag[k]) << n - k;
   }
   // Bin 0 of the inverse is the mean of the mirrored input: an integer sum
   // divided by a power of two, exact in float.
   const float scale = 1.0f / static_cast<float>(n);
-  EXPECT_EQ(c.fft->RealOut()[0], Sum(realIn) * scale);
-  EXPECT_EQ(c.fft->ImagOut()[0], Sum(imagIn) * scale);
+  EXPECT_EQ(c.FFT.RealOut()[0], Sum(realIn) * scale);
+  EXPECT_EQ(c.FFT.ImagOut()[0], Sum(imagIn) * scale);
 }
 
 INSTANTIATE_TEST_SUITE_P(Perf, FFTThroughput,
                          ::testing::Values(TFFTCase{128, 128}, TFFTCase{256, 256}, TFFTCase{512, 512},
                                            TFFTCase{1024, 1024}, TFFTCase{1000, 512}, TFFTCase{3, 4}),
-                         [](const auto& info) { return "Size" + std::to_string(info.param.size); });
+                         [](const auto& info) { return "Size" + std::to_string(info.param.Size); });
 
 TEST(Throughput, SuccessiveFFTTestsDrawNewDigits) {
   TMainComponents c;
   perf::TRandomDigits random;
-  perf::MeasureFFTThroughput(*c.fft, 128, perf::TFFTOperation::Forward, random, 0);
-  perf::MeasureFFTThroughput(*c.fft, 256, perf::TFFTOperation::Forward, random, 0);
+  perf::MeasureFFTThroughput(c.FFT, 128, perf::TFFTOperation::Forward, random, 0);
+  perf::MeasureFFTThroughput(c.FFT, 256, perf::TFFTOperation::Forward, random, 0);
   const TFilled second(256, 2 * 128);
-  ExpectSpans(std::as_const(*c.fft).RealIn(), second.real, "RealIn");
-  ExpectSpans(std::as_const(*c.fft).ImagIn(), second.imag, "ImagIn");
+  ExpectSpans(std::as_const(c.FFT).RealIn(), second.Real, "RealIn");
+  ExpectSpans(std::as_const(c.FFT).ImagIn(), second.Imag, "ImagIn");
 }
 
 TEST(Throughput, BadDurationLeavesTheFFTAndGeneratorAlone) {
   TMainComponents c;
   perf::TRandomDigits random;
-  EXPECT_THROW(perf::MeasureFFTThroughput(*c.fft, 1024, perf::TFFTOperation::Forward, random, -1),
+  EXPECT_THROW(perf::MeasureFFTThroughput(c.FFT, 1024, perf::TFFTOperation::Forward, random, -1),
                std::invalid_argument);
-  EXPECT_EQ(c.fft->BufferSize(), 512);
-  for (const float v : std::as_const(*c.fft).RealIn()) ASSERT_EQ(v, 0.0f);
+  EXPECT_EQ(c.FFT.BufferSize(), 512);
+  for (const float v : std::as_const(c.FFT).RealIn()) ASSERT_EQ(v, 0.0f);
   EXPECT_EQ(random.Next(), test::ReferenceDigits()[0]);
 }
 

@@ -10,5 +10,7 @@ int main(int argc, char** argv) {
   TfmAbout fmAbout(&fmMain);
   fmMain.SetAboutBox(&fmAbout);
   fmMain.show();
+  // "--response": the response window opens beside the main one at start.
+  if (QCoreApplication::arguments().contains(QStringLiteral("--response"))) fmMain.Response1Click();
   return app.exec();
 }

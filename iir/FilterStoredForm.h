@@ -7,7 +7,7 @@
 
 #include <string_view>
 
-inline constexpr std::string_view MainFilterForm = R"(object sigIIRFilter1: TsigIIRFilter
+inline constexpr std::string_view FilterStoredForm = R"(object sigIIRFilter1: TsigIIRFilter
   Kind = fkButterworth
   Response = ftLowpass
   Frequency1 = 40

@@ -8,7 +8,7 @@
 
 namespace perf {
 
-inline constexpr std::string_view MainComponents = R"(object sigIIRFilter: TsigIIRFilter
+inline constexpr std::string_view ComponentsStoredForm = R"(object sigIIRFilter: TsigIIRFilter
   Kind = fkButterworth
   Response = ftHighpass
   Frequency1 = 400
