@@ -97,7 +97,8 @@ void BindFFT(py::module_& m) {
              fft->SetWindow(w);
              return fft;
            }),
-           py::arg("size") = 512, py::arg("window") = "none")
+           py::arg("size") = 512, py::arg("window") = "none",
+           "FFT(size=512, window='none')\n\nTables for a transform of size points; see help(FFT).")
       .def_property(
           "size", [](const TsigFFT& f) { return f.BufferSize(); },
           [](TsigFFT& f, py::handle v) { f.SetBufferSize(ToSize(v)); },
@@ -118,6 +119,7 @@ void BindFFT(py::module_& m) {
             return py::make_tuple(CopyOut(f.RealOut()), CopyOut(f.ImagOut()));
           },
           py::arg("re"), py::arg("im") = py::none(),
+          "forward(re: numpy.ndarray, im: numpy.ndarray | None = None) -> tuple[numpy.ndarray, numpy.ndarray]\n\n"
           "(re_out, im_out): out[k] = sum_n (w[n] re[n] + i im[n]) exp(+2 pi i n k / size), w "
           "the window's weights; im None means zeros.")
       .def(
@@ -128,12 +130,16 @@ void BindFFT(py::module_& m) {
             return py::make_tuple(CopyOut(f.RealOut()), CopyOut(f.ImagOut()));
           },
           py::arg("re"), py::arg("im"),
+          "inverse(re: numpy.ndarray, im: numpy.ndarray) -> tuple[numpy.ndarray, numpy.ndarray]\n\n"
           "(re_out, im_out): the scaled inverse of the conjugate-symmetric spectrum completed "
           "from the lower half of (re, im).")
-      .def("__repr__", [](const TsigFFT& f) {
-        return "FFT(size=" + std::to_string(f.BufferSize()) + ", window='" +
-               WindowNames[f.Window()] + "')";
-      });
+      .def(
+          "__repr__",
+          [](const TsigFFT& f) {
+            return "FFT(size=" + std::to_string(f.BufferSize()) + ", window='" +
+                   WindowNames[f.Window()] + "')";
+          },
+          "repr(self) -> str");
 
   m.def(
       "window",
@@ -145,7 +151,7 @@ void BindFFT(py::module_& m) {
         return weights;
       },
       py::arg("kind"), py::arg("n"),
-      "The n float32 weights w[i] = WindowValue(kind, i, n), i = 0..n-1, of a window "
+      "window(kind: Window | str, n: int) -> numpy.ndarray\n\nThe n float32 weights w[i] = WindowValue(kind, i, n), i = 0..n-1, of a window "
       "(Window or its name): none 1; hamming 0.54 - 0.46 cos(2 pi i/n); hanning 0.5 - 0.5 "
       "cos(2 pi i/n); blackman 0.42 - 0.5 cos(2 pi i/n) + 0.08 cos(4 pi i/n); gaussian "
       "exp(-0.5 (2i - n)^2 / n^2); welch 1 - ((2i - n)/(n + 1))^2; parzen 1 - |2i - n|/(n + 1). "

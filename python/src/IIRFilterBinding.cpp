@@ -85,6 +85,14 @@ py::array ComplexArray(std::span<const TsigComplex> values) {
   return ReadOnly(a);
 }
 
+py::array Poles(const PoleZeroSet& set) {
+  return ComplexArray(std::span(set.Poles).first(static_cast<std::size_t>(set.PoleCount)));
+}
+
+py::array Zeros(const PoleZeroSet& set) {
+  return ComplexArray(std::span(set.Zeros).first(static_cast<std::size_t>(set.ZeroCount)));
+}
+
 SampleType SampleTypeOf(const py::array& x) {
   const py::dtype dtype = x.dtype();
   if (dtype.equal(py::dtype::of<float>())) return SampleType::Float32;
@@ -257,17 +265,20 @@ void BindIIRFilter(py::module_& m) {
            }),
            py::arg("kind") = "butterworth", py::arg("response") = "lowpass", py::arg("order") = 1,
            py::arg("f1") = 300.0, py::arg("f2") = 3000.0, py::arg("rate") = 44100.0,
-           py::arg("ripple") = 0.0, py::arg("manual_reset") = false)
+           py::arg("ripple") = 0.0, py::arg("manual_reset") = false,
+           "IIRFilter(kind='butterworth', response='lowpass', order=1, f1=300, f2=3000, "
+           "rate=44100, ripple=0, manual_reset=False)\n\nDesigns the filter from all arguments "
+           "at once; see help(IIRFilter).")
       .def_static(
           "from_form",
           [](const std::string& text) { return std::make_unique<IIRFilterObject>(text); },
           py::arg("text"),
-          "The filter a stored form describes (the text of one TsigIIRFilter object, as to_form "
+          "from_form(text: str) -> IIRFilter\n\nThe filter a stored form describes (the text of one TsigIIRFilter object, as to_form "
           "writes it). Raises StoredFormError, with the offending line in its `line`, for "
           "anything else.")
       .def("to_form",
            [](const IIRFilterObject& self) { return WriteComponent(self.filters.First()); },
-           "The stored form of the filter's properties: Kind and Response always, Order when "
+           "to_form() -> str\n\nThe stored form of the filter's properties: Kind and Response always, Order when "
            "not 1, ManualReset when True, the other values when not 0, each extended value in "
            "the shortest decimal that reads back to the same bits.")
 
@@ -345,8 +356,8 @@ void BindIIRFilter(py::module_& m) {
             return ExtendedArray(f.InputCoefficients().first(static_cast<std::size_t>(f.CoefficientCount())));
           },
           "B[0..N-1] (read-only longdouble copy), weights of the scaled inputs x[t-N+i], oldest "
-          "first; the newest scaled input has weight 1. As a numerator in powers of z: "
-          "[1, B[N-1], ..., B[0]] * g.")
+          "first; the newest scaled input has weight 1. The numerator for scipy.signal (freqz, "
+          "lfilter) is b = g * [1, B[N-1], ..., B[0]].")
       .def_property_readonly(
           "output_coefficients",
           [](const IIRFilterObject& s) {
@@ -354,36 +365,20 @@ void BindIIRFilter(py::module_& m) {
             return ExtendedArray(f.OutputCoefficients().first(static_cast<std::size_t>(f.CoefficientCount())));
           },
           "A[0..N-1] (read-only longdouble copy), weights of the past outputs y[t-N+i], oldest "
-          "first, with the sign under which they are added. As a denominator in powers of z: "
-          "[1, -A[N-1], ..., -A[0]].")
+          "first, with the sign under which they are added. The denominator for scipy.signal "
+          "is a = [1, -A[N-1], ..., -A[0]].")
       .def_property_readonly(
-          "poles",
-          [](const IIRFilterObject& s) {
-            const PoleZeroSet& z = s.filters.First().ZPlane();
-            return ComplexArray(std::span(z.Poles).first(static_cast<std::size_t>(z.PoleCount)));
-          },
+          "poles", [](const IIRFilterObject& s) { return Poles(s.filters.First().ZPlane()); },
           "z-plane poles of the design (read-only clongdouble copy).")
       .def_property_readonly(
-          "zeros",
-          [](const IIRFilterObject& s) {
-            const PoleZeroSet& z = s.filters.First().ZPlane();
-            return ComplexArray(std::span(z.Zeros).first(static_cast<std::size_t>(z.ZeroCount)));
-          },
+          "zeros", [](const IIRFilterObject& s) { return Zeros(s.filters.First().ZPlane()); },
           "z-plane zeros of the design (read-only clongdouble copy), as many as poles.")
       .def_property_readonly(
-          "analog_poles",
-          [](const IIRFilterObject& s) {
-            const PoleZeroSet& z = s.filters.First().SPlane();
-            return ComplexArray(std::span(z.Poles).first(static_cast<std::size_t>(z.PoleCount)));
-          },
+          "analog_poles", [](const IIRFilterObject& s) { return Poles(s.filters.First().SPlane()); },
           "s-plane poles after the band transform, in radians per sample (the bilinear map is "
           "z = (2 + s) / (2 - s)); read-only clongdouble copy.")
       .def_property_readonly(
-          "analog_zeros",
-          [](const IIRFilterObject& s) {
-            const PoleZeroSet& z = s.filters.First().SPlane();
-            return ComplexArray(std::span(z.Zeros).first(static_cast<std::size_t>(z.ZeroCount)));
-          },
+          "analog_zeros", [](const IIRFilterObject& s) { return Zeros(s.filters.First().SPlane()); },
           "s-plane zeros after the band transform (read-only clongdouble copy).")
       .def_property_readonly(
           "channels", [](const IIRFilterObject& s) { return s.filters.Count(); },
@@ -393,26 +388,26 @@ void BindIIRFilter(py::module_& m) {
       .def(
           "process",
           [](IIRFilterObject& s, py::handle x) { return Process(s, x, false); }, py::arg("x"),
-          "A new array of x's dtype and shape holding x filtered: 1-D is one stream (channel "
+          "process(x: numpy.ndarray) -> numpy.ndarray\n\nA new array of x's dtype and shape holding x filtered: 1-D is one stream (channel "
           "0), 2-D is frames x channels, column c through channel c. Each channel's history "
           "carries on from its last sample. TypeError for a dtype other than float32, float64 "
           "or longdouble; ValueError for other than 1 or 2 dimensions or 0 columns.")
       .def(
           "process_inplace",
           [](IIRFilterObject& s, py::handle x) { Process(s, x, true); }, py::arg("x"),
-          "As process, with the result written over x (ValueError when x is read-only).")
+          "process_inplace(x: numpy.ndarray) -> None\n\nAs process, with the result written over x (ValueError when x is read-only).")
       .def(
           "reset",
           [](IIRFilterObject& s) {
             CheckIdle(s);
             s.filters.Reset();
           },
-          "Silences the history of every channel; the design is kept.")
+          "reset() -> None\n\nSilences the history of every channel; the design is kept.")
       .def("frequency_response", &FrequencyResponse, py::arg("hz"),
-           "Complex response H at each frequency in hz (Hz), input scale included, as a "
+           "frequency_response(hz: array_like) -> numpy.ndarray\n\nComplex response H at each frequency in hz (Hz), input scale included, as a "
            "clongdouble array of hz's shape: a lowpass reads 1 at 0 Hz. The bandpass and "
            "bandstop with equal edges read 0 and 1, as they filter.")
-      .def("__repr__", &Repr);
+      .def("__repr__", &Repr, "repr(self) -> str");
 }
 
 }  // namespace tessaro::python

@@ -3,6 +3,9 @@
 
 PYBIND11_MODULE(tessaro, m) {
   using namespace tessaro::python;
+  // Each docstring starts with its own signature, in Python's types.
+  py::options options;
+  options.disable_function_signatures();
   m.doc() =
       "Tessaro: IIR filter design and filtering in 80-bit extended precision, a radix-2 float "
       "FFT and seven window functions, on numpy arrays.\n\n"
