@@ -9,7 +9,8 @@ CMAKE_FLAGS ?=
 # What the build, the tests, the benchmarks and the demo need from Debian.
 PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
             qt6-base-dev libgl-dev libfftw3-dev libkissfft-dev xvfb x11-apps \
-            fonts-dejavu-core python3
+            fonts-dejavu-core python3 python3-dev pybind11-dev python3-numpy \
+            python3-pytest python3-scipy
 
 .PHONY: all deps configure build asan test demo perf bench references clean
 
