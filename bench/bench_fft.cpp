@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr int kSizes[] = {128, 512, 1024, 4096, 32768};
+constexpr int TransformSizes[] = {128, 512, 1024, 4096, 32768};
 
 std::vector<float> Noise(int n, unsigned seed) {
   std::mt19937 rng(seed);
@@ -114,7 +114,7 @@ void KissForward(benchmark::State& state) { KissFft(state, 0); }
 void KissInverse(benchmark::State& state) { KissFft(state, 1); }
 
 void Sizes(benchmark::internal::Benchmark* b) {
-  for (int n : kSizes) b->Arg(n);
+  for (int n : TransformSizes) b->Arg(n);
 }
 
 BENCHMARK(TessaroForward)->Apply(Sizes);
@@ -145,7 +145,7 @@ class TableReporter : public benchmark::ConsoleReporter {
         "to FFTW's split transform planned with FFTW_MEASURE\n");
     std::printf("%7s %10s | %16s %16s %16s %16s\n", "N", "FFTW", "Tessaro Forward", "Tessaro Inverse",
                 "KissFFT forward", "KissFFT inverse");
-    for (int n : kSizes) {
+    for (int n : TransformSizes) {
       const double fftw = Time("Fftw", n);
       std::printf("%7d %10.3f |", n, fftw);
       for (const char* name : names) {

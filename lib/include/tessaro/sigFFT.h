@@ -32,12 +32,9 @@
 // Memory: about 56·N bytes of data and tables (1.8 MB at 32768 points).
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <new>
 #include <span>
-#include <vector>
 
 #include "tessaro/sigComponent.h"
 #include "tessaro/sigWindow.h"
@@ -79,41 +76,12 @@ class TsigCustomFFT : public TComponent {
   void CancelLoad() noexcept override;
 
  private:
-  // Storage on 64-byte boundaries, so that no vector load of the transform
-  // straddles two cache lines.
-  template <class T>
-  struct CacheLineAllocator {
-    using value_type = T;
-    T* allocate(std::size_t n) {
-      return static_cast<T*>(::operator new(n * sizeof(T), std::align_val_t{64}));
-    }
-    void deallocate(T* p, std::size_t) noexcept { ::operator delete(p, std::align_val_t{64}); }
-    bool operator==(const CacheLineAllocator&) const = default;
-  };
-  using FloatArray = std::vector<float, CacheLineAllocator<float>>;
-  using DoubleArray = std::vector<double, CacheLineAllocator<double>>;
-
-  struct State {
-    TsigFFTPower power = 0;  // P; 0 only before the first resize
-    TsigWindow window = fwNone;
-    FloatArray windowTable;       // N weights of window
-    std::int32_t bufferSize = 0;  // N = 2^P
-    std::int32_t halfSize = 0;    // N / 2
-    std::vector<float> cosTable;  // P entries: cos(pi / 2^t)
-    std::vector<float> sinTable;  // P entries: sin(pi / 2^t)
-    std::vector<std::int32_t> bitReverseTable;
-    float inverseScale = 0.0f;  // 1 / N
-    FloatArray realIn, imagIn, realOut, imagOut;
-    // Twiddles of every stage (2N entries: real and imaginary parts, in the
-    // transform's layout), from the recurrence with the step's sine positive
-    // (Forward) and negative (Inverse); float values held as doubles.
-    DoubleArray forwardTwiddles, inverseTwiddles;
-  };
+  struct State;  // the properties, the tables and the four arrays: internal
 
   void Resize(int power);
 
-  State s_;
-  std::unique_ptr<State> beforeLoad_;
+  std::unique_ptr<State> state_;       // never null
+  std::unique_ptr<State> beforeLoad_;  // during a load: the state before it
 };
 
 // The published form: Power (stored when not 9), BufferSize (always),

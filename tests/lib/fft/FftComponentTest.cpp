@@ -52,7 +52,7 @@ struct SizeCase {
   int power;
 };
 
-constexpr SizeCase kBufferSizes[] = {
+constexpr SizeCase BufferSizes[] = {
     {1024, 1024, 10},
     {1000, 512, 9},
     {3, 4, 2},
@@ -70,7 +70,7 @@ constexpr SizeCase kBufferSizes[] = {
 };
 
 TEST(FftComponent, RoundsBufferSizeDownToAPowerOfTwoIn4To32768) {
-  for (const SizeCase& c : kBufferSizes) {
+  for (const SizeCase& c : BufferSizes) {
     TsigFFT fft;
     fft.SetBufferSize(c.requested);
     EXPECT_EQ(fft.BufferSize(), c.size) << c.requested;
@@ -79,7 +79,7 @@ TEST(FftComponent, RoundsBufferSizeDownToAPowerOfTwoIn4To32768) {
   }
 }
 
-constexpr SizeCase kPowers[] = {
+constexpr SizeCase Powers[] = {
     {1, 4, 2},
     {16, 32768, 15},
     {0, 4, 2},
@@ -93,7 +93,7 @@ constexpr SizeCase kPowers[] = {
 };
 
 TEST(FftComponent, ClampsPowerTo2To15) {
-  for (const SizeCase& c : kPowers) {
+  for (const SizeCase& c : Powers) {
     TsigFFT fft;
     fft.SetPower(c.requested);
     EXPECT_EQ(fft.Power(), c.power) << c.requested;
@@ -265,7 +265,7 @@ struct StoredSize {
 };
 
 // Out-of-range values clamp as the setters do, also beyond the int range.
-constexpr StoredSize kStoredSizes[] = {
+constexpr StoredSize StoredSizes[] = {
     {"Power = 1", 2},
     {"Power = 99", 15},
     {"Power = 4294967305", 15},  // 2^32 + 9 must not wrap to 9
@@ -276,7 +276,7 @@ constexpr StoredSize kStoredSizes[] = {
 };
 
 TEST(FftStoredForm, ClampsStoredSizesLikeTheSetters) {
-  for (const StoredSize& s : kStoredSizes) {
+  for (const StoredSize& s : StoredSizes) {
     TsigFFT fft;
     ReadComponent(fft, std::string("object a: TsigFFT\n  ") + s.text + "\nend\n");
     EXPECT_EQ(fft.Power(), s.power) << s.text;

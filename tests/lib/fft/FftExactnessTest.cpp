@@ -13,7 +13,9 @@
 
 #include "FftReference.h"
 #include "FftTestSupport.h"
-#include "sigFFTButterflies.h"
+#include "InstructionSets.h"
+#include "sigFFTTables.h"
+#include "sigFFTTransform.h"
 #include "tessaro/sigFFT.h"
 
 namespace tessaro::test {
@@ -25,19 +27,6 @@ using ViaDouble = ReferenceFFT<double>;
 void Load(TsigCustomFFT& fft, const std::vector<float>& re, const std::vector<float>& im) {
   std::ranges::copy(re, fft.RealIn().begin());
   std::ranges::copy(im, fft.ImagIn().begin());
-}
-
-// Runs check once with each instruction set that the processor has (the
-// widest last, which stays selected).
-template <class Check>
-void ForEachInstructionSet(Check check) {
-  using fft::InstructionSet;
-  for (InstructionSet isa : {InstructionSet::Sse2, InstructionSet::Avx2, InstructionSet::Avx512}) {
-    if (static_cast<int>(isa) > static_cast<int>(fft::SupportedInstructionSet())) break;
-    fft::LimitInstructionSet(isa);
-    SCOPED_TRACE(::testing::Message() << "instruction set " << static_cast<int>(isa));
-    check();
-  }
 }
 
 // ---- every size, both directions, every window ---------------------------

@@ -23,19 +23,19 @@ struct ReferenceWeight {
   long double weight;
 };
 
-constexpr ReferenceWeight kReference[] = {
+constexpr ReferenceWeight ReferenceWeights[] = {
 #include "window_reference.inc"
 };
 
 // Correct rounding to float is within half a unit of the float, 2^-24
 // relative; the extended constants add about 1e-19 absolute.
-constexpr long double kAbs = 1e-18L;
-constexpr long double kRel = 0x1p-24L * (1.0L + 1e-9L);
+constexpr long double AbsoluteTolerance = 1e-18L;
+constexpr long double RelativeTolerance = 0x1p-24L * (1.0L + 1e-9L);
 
 TEST(WindowValue, MatchesTheReferenceWeights) {
-  for (const ReferenceWeight& r : kReference) {
+  for (const ReferenceWeight& r : ReferenceWeights) {
     const float w = WindowValue(static_cast<TsigWindow>(r.kind), r.i, r.n);
-    EXPECT_TRUE(Near(w, r.weight, kAbs, kRel)) << "kind " << r.kind << " n " << r.n << " i " << r.i;
+    EXPECT_TRUE(Near(w, r.weight, AbsoluteTolerance, RelativeTolerance)) << "kind " << r.kind << " n " << r.n << " i " << r.i;
   }
 }
 
@@ -47,7 +47,7 @@ struct ExactWeight {
 };
 
 // Values that the evaluation gives exactly.
-constexpr ExactWeight kExact[] = {
+constexpr ExactWeight ExactWeights[] = {
     {fwHanning, 0, 4, 0.0f},         {fwHanning, 1, 4, 0.5f},
     {fwHanning, 2, 4, 1.0f},         {fwHanning, 3, 4, 0.5f},
     {fwHamming, 0, 512, 0.08f},      {fwHamming, 256, 512, 1.0f},
@@ -57,7 +57,7 @@ constexpr ExactWeight kExact[] = {
 };
 
 TEST(WindowValue, GivesTheDocumentedValuesExactly) {
-  for (const ExactWeight& e : kExact)
+  for (const ExactWeight& e : ExactWeights)
     EXPECT_EQ(WindowValue(e.kind, e.i, e.n), e.weight)
         << "kind " << int{e.kind} << " n " << e.n << " i " << e.i;
 }
@@ -92,11 +92,11 @@ TEST(WindowValue, KindsOutsideTheEnumerationGiveOne) {
 }
 
 TEST(WindowValue, AcceptsIndicesAndLengthsAtTheEndsOfTheIntRange) {
-  constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
-  constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+  constexpr std::int32_t Largest = std::numeric_limits<std::int32_t>::max();
+  constexpr std::int32_t Smallest = std::numeric_limits<std::int32_t>::min();
   for (int kind = fwNone; kind <= fwParzen; ++kind)
-    for (std::int32_t n : {1, 46341, kMax})
-      for (std::int32_t i : {kMin, -1, 0, kMax}) {
+    for (std::int32_t n : {1, 46341, Largest})
+      for (std::int32_t i : {Smallest, -1, 0, Largest}) {
         const float w = WindowValue(static_cast<TsigWindow>(kind), i, n);
         EXPECT_TRUE(std::isfinite(w)) << kind << " " << n << " " << i;
         EXPECT_LE(w, 1.0f) << kind << " " << n << " " << i;
