@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cmath>
 #include <cstddef>
 #include <utility>
 
@@ -20,6 +19,16 @@ constexpr int MaxPower = 15;
 constexpr int DefaultPower = 9;
 
 bool IsWindowKind(TsigWindow value) { return value <= fwParzen; }
+
+// The twiddles of both directions for 2^power points.
+void BuildTwiddleTables(int power, TsigFFTTwiddles kind, fft::DoubleArray& forward,
+                        fft::DoubleArray& inverse) {
+  const std::size_t entries = std::size_t{2} << power;
+  forward.resize(entries);
+  inverse.resize(entries);
+  fft::BuildTwiddles(power, kind, 1.0f, forward);
+  fft::BuildTwiddles(power, kind, -1.0f, inverse);
+}
 
 }  // namespace
 
@@ -53,12 +62,25 @@ void TsigCustomFFT::SetWindow(TsigWindow value) {
   FillWindow(value, state_->WindowTable, state_->BufferSize);
 }
 
+TsigFFTTwiddles TsigCustomFFT::Twiddles() const noexcept { return state_->Twiddles; }
+
+// The new tables are built aside and swapped in, as in Resize.
+void TsigCustomFFT::SetTwiddles(TsigFFTTwiddles value) {
+  if (value > ftExact || value == state_->Twiddles) return;
+  fft::DoubleArray forward, inverse;
+  BuildTwiddleTables(state_->Power, value, forward, inverse);
+  state_->ForwardTwiddles.swap(forward);
+  state_->InverseTwiddles.swap(inverse);
+  state_->Twiddles = value;
+}
+
 // Everything that depends on the size is built aside and swapped in at the
 // end, so that a failed allocation leaves the component as it was.
 void TsigCustomFFT::Resize(int power) {
   auto next = std::make_unique<State>();
   next->Power = static_cast<TsigFFTPower>(power);
   next->Window = state_->Window;
+  next->Twiddles = state_->Twiddles;
   next->BufferSize = std::int32_t{1} << power;
   next->InverseScale = static_cast<float>(1.0L / next->BufferSize);
   const auto n = static_cast<std::size_t>(next->BufferSize);
@@ -69,18 +91,7 @@ void TsigCustomFFT::Resize(int power) {
   next->WindowTable.resize(n);
   next->BitReverseTable.resize(n);
   fft::BuildBitReverseTable(next->BitReverseTable);
-
-  // One step per stage: the angle pi / 2^t in extended precision.
-  std::vector<float> cosTable(static_cast<std::size_t>(power)), sinTable(static_cast<std::size_t>(power));
-  for (int t = 0; t < power; ++t) {
-    const Extended angle = Pi / static_cast<Extended>(std::int32_t{1} << t);
-    cosTable[static_cast<std::size_t>(t)] = static_cast<float>(std::cos(angle));
-    sinTable[static_cast<std::size_t>(t)] = static_cast<float>(std::sin(angle));
-  }
-  next->ForwardTwiddles.resize(2 * n);
-  next->InverseTwiddles.resize(2 * n);
-  fft::BuildTwiddles(cosTable, sinTable, 1.0f, next->ForwardTwiddles);
-  fft::BuildTwiddles(cosTable, sinTable, -1.0f, next->InverseTwiddles);
+  BuildTwiddleTables(power, next->Twiddles, next->ForwardTwiddles, next->InverseTwiddles);
   FillWindow(next->Window, next->WindowTable, next->BufferSize);
   state_ = std::move(next);
 }
@@ -142,7 +153,10 @@ const TComponentClass& TsigFFT::StaticClass() {
        EnumProperty("Window",
                     {"fwNone", "fwHamming", "fwHanning", "fwBlackman", "fwGaussian", "fwWelch", "fwParzen"},
                     &TsigCustomFFT::Window, &TsigCustomFFT::SetWindow,
-                    [](const TsigCustomFFT& f) { return f.Window() != fwNone; })}};
+                    [](const TsigCustomFFT& f) { return f.Window() != fwNone; }),
+       EnumProperty("Twiddles", {"ftRecurrence", "ftExact"}, &TsigCustomFFT::Twiddles,
+                    &TsigCustomFFT::SetTwiddles,
+                    [](const TsigCustomFFT& f) { return f.Twiddles() != ftRecurrence; })}};
   return cls;
 }
 

@@ -31,13 +31,14 @@ using DoubleArray = std::vector<double, CacheLineAllocator<double>>;
 struct TsigCustomFFT::State {
   TsigFFTPower Power = 0;  // P; 0 only before the first resize
   TsigWindow Window = fwNone;
+  TsigFFTTwiddles Twiddles = ftRecurrence;
   fft::FloatArray WindowTable;  // N weights of Window
   std::int32_t BufferSize = 0;  // N = 2^P
   std::vector<std::int32_t> BitReverseTable;
   float InverseScale = 0.0f;  // 1 / N
   fft::FloatArray RealIn, ImagIn, RealOut, ImagOut;
-  // Twiddles of every stage (2N entries in the layout of sigFFTTables.h)
-  // with the sine positive (Forward) and negative (Inverse).
+  // Twiddles of every stage of kind Twiddles (2N entries in the layout of
+  // sigFFTTables.h) with the sine positive (Forward) and negative (Inverse).
   fft::DoubleArray ForwardTwiddles, InverseTwiddles;
 };
 

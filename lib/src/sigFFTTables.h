@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <span>
 
+#include "tessaro/sigFFT.h"
+
 namespace tessaro::fft {
 
 // Entry n = n with its `power` low bits reversed, built by the running-index
@@ -24,6 +26,14 @@ void BuildBitReverseTable(std::span<std::int32_t> table);
 // in a table on a 64-byte boundary, from whole cache lines).
 void BuildTwiddles(std::span<const float> cosTable, std::span<const float> sinTable, float sign,
                    std::span<double> table);
+
+// The twiddles of every stage for 2^power points, of the given kind, with
+// the sine's sign `sign` (+1 for Forward, -1 for Inverse), in the layout
+// above; a zero is always +0. ftRecurrence: from the steps (cos(pi / 2^t),
+// sin(pi / 2^t)), the angle formed and evaluated in extended precision and
+// rounded to float. ftExact: twiddle j of stage t is cos and sin of
+// pi·j / 2^t, each the float nearest to the true value.
+void BuildTwiddles(int power, TsigFFTTwiddles kind, float sign, std::span<double> table);
 
 // Where twiddle j of a stage is: its real part at TwiddleIndex, its
 // imaginary part TwiddleBlock entries later.

@@ -219,6 +219,24 @@ TEST(FftComponent, RepeatedInversesOnTheSameInputAgree) {
   EXPECT_TRUE(SameFloats(fft.ImagOut(), im));
 }
 
+// A change of Twiddles keeps the data, the size and the window, and the
+// kind stays through a size change (the tables of both orders are compared
+// with the reference in FftExactnessTest).
+TEST(FftComponent, TwiddlesChangeKeepsTheDataAndFollowsTheSize) {
+  TsigFFT fft;
+  EXPECT_EQ(fft.Twiddles(), ftRecurrence);
+  fft.SetWindow(fwHanning);
+  FillData(fft, 2.0f);
+  fft.SetTwiddles(ftExact);
+  fft.SetTwiddles(static_cast<TsigFFTTwiddles>(2));  // ignored
+  EXPECT_EQ(fft.Twiddles(), ftExact);
+  EXPECT_TRUE(AllEqual(fft, 2.0f));
+  EXPECT_EQ(fft.BufferSize(), 512);
+  EXPECT_EQ(fft.Window(), fwHanning);
+  fft.SetPower(10);
+  EXPECT_EQ(fft.Twiddles(), ftExact);
+}
+
 // ---- the stored form -------------------------------------------------------
 
 TEST(FftStoredForm, WritesBufferSizeAlwaysAndTheOthersWhenNotDefault) {
@@ -292,6 +310,28 @@ TEST(FftStoredForm, RejectsAnUnknownWindowNameAndChangesNothing) {
   EXPECT_EQ(fft.Power(), 5);
   EXPECT_EQ(fft.Window(), fwNone);
   EXPECT_TRUE(std::ranges::all_of(fft.RealIn(), [](float x) { return x == 4.0f; }));
+}
+
+TEST(FftStoredForm, StoresTwiddlesOnlyWhenExact) {
+  TsigFFT fft;
+  fft.SetName("sigFFT1");
+  fft.SetTwiddles(ftExact);
+  const std::string text = WriteComponent(fft);
+  EXPECT_EQ(text, "object sigFFT1: TsigFFT\n  BufferSize = 512\n  Twiddles = ftExact\nend\n");
+  TsigFFT copy;
+  ReadComponent(copy, text);
+  EXPECT_EQ(copy.Twiddles(), ftExact);
+  // A failed load puts the kind and its tables back.
+  copy.RealIn()[1] = 1.0f;
+  copy.Forward();
+  const std::vector<float> before(copy.RealOut().begin(), copy.RealOut().end());
+  EXPECT_THROW(
+      ReadComponent(copy, "object a: TsigFFT\n  Twiddles = ftRecurrence\n  Window = fwKaiser\nend\n"),
+      TStoredFormError);
+  EXPECT_EQ(copy.Twiddles(), ftExact);
+  copy.Forward();
+  EXPECT_TRUE(SameFloats(copy.RealOut(), before));
+  EXPECT_THROW(ReadComponent(copy, "object a: TsigFFT\n  Twiddles = ftFast\nend\n"), TStoredFormError);
 }
 
 TEST(FftStoredForm, CancelledLoadPutsEverythingBack) {
