@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr int TransformSizes[] = {128, 512, 1024, 4096, 32768};
+constexpr int kSizes[] = {128, 512, 1024, 4096, 32768};
 
 std::vector<float> Noise(int n, unsigned seed) {
   std::mt19937 rng(seed);
@@ -117,7 +117,7 @@ void KissForward(benchmark::State& state) { KissFft(state, 0); }
 void KissInverse(benchmark::State& state) { KissFft(state, 1); }
 
 void Sizes(benchmark::internal::Benchmark* b) {
-  for (int n : TransformSizes) b->Arg(n);
+  for (int n : kSizes) b->Arg(n);
 }
 
 BENCHMARK(TessaroForward)->Apply(Sizes);
@@ -152,7 +152,7 @@ class TableReporter : public benchmark::ConsoleReporter {
         "twiddles (ftRecurrence) and with ftExact\n");
     std::printf("%7s %10s | %16s %16s %16s %16s %16s %16s\n", "N", "FFTW", "Tessaro Forward",
                 "Tessaro Inverse", "Exact Forward", "Exact Inverse", "KissFFT forward", "KissFFT inverse");
-    for (int n : TransformSizes) {
+    for (int n : kSizes) {
       const double fftw = Time("Fftw", n);
       std::printf("%7d %10.3f |", n, fftw);
       for (const char* name : names) {

@@ -23,19 +23,19 @@ struct ReferenceWeight {
   long double weight;
 };
 
-constexpr ReferenceWeight ReferenceWeights[] = {
+constexpr ReferenceWeight Reference[] = {
 #include "window_reference.inc"
 };
 
 // Correct rounding to float is within half a unit of the float, 2^-24
 // relative; the extended constants add about 1e-19 absolute.
-constexpr long double AbsoluteTolerance = 1e-18L;
-constexpr long double RelativeTolerance = 0x1p-24L * (1.0L + 1e-9L);
+constexpr long double Abs = 1e-18L;
+constexpr long double Rel = 0x1p-24L * (1.0L + 1e-9L);
 
 TEST(WindowValue, MatchesTheReferenceWeights) {
-  for (const ReferenceWeight& r : ReferenceWeights) {
+  for (const ReferenceWeight& r : Reference) {
     const float w = WindowValue(static_cast<TsigWindow>(r.kind), r.i, r.n);
-    EXPECT_TRUE(Near(w, r.weight, AbsoluteTolerance, RelativeTolerance)) << "kind " << r.kind << " n " << r.n << " i " << r.i;
+    EXPECT_TRUE(Near(w, r.weight, Abs, Rel)) << "kind " << r.kind << " n " << r.n << " i " << r.i;
   }
 }
 
@@ -47,7 +47,7 @@ struct ExactWeight {
 };
 
 // Values that the evaluation gives exactly.
-constexpr ExactWeight ExactWeights[] = {
+constexpr ExactWeight Exact[] = {
     {fwHanning, 0, 4, 0.0f},         {fwHanning, 1, 4, 0.5f},
     {fwHanning, 2, 4, 1.0f},         {fwHanning, 3, 4, 0.5f},
     {fwHamming, 0, 512, 0.08f},      {fwHamming, 256, 512, 1.0f},
@@ -57,7 +57,7 @@ constexpr ExactWeight ExactWeights[] = {
 };
 
 TEST(WindowValue, GivesTheDocumentedValuesExactly) {
-  for (const ExactWeight& e : ExactWeights)
+  for (const ExactWeight& e : Exact)
     EXPECT_EQ(WindowValue(e.kind, e.i, e.n), e.weight)
         << "kind " << int{e.kind} << " n " << e.n << " i " << e.i;
 }
@@ -92,11 +92,11 @@ TEST(WindowValue, KindsOutsideTheEnumerationGiveOne) {
 }
 
 TEST(WindowValue, AcceptsIndicesAndLengthsAtTheEndsOfTheIntRange) {
-  constexpr std::int32_t Largest = std::numeric_limits<std::int32_t>::max();
-  constexpr std::int32_t Smallest = std::numeric_limits<std::int32_t>::min();
+  constexpr std::int32_t Max = std::numeric_limits<std::int32_t>::max();
+  constexpr std::int32_t Min = std::numeric_limits<std::int32_t>::min();
   for (int kind = fwNone; kind <= fwParzen; ++kind)
-    for (std::int32_t n : {1, 46341, Largest})
-      for (std::int32_t i : {Smallest, -1, 0, Largest}) {
+    for (std::int32_t n : {1, 46341, Max})
+      for (std::int32_t i : {Min, -1, 0, Max}) {
         const float w = WindowValue(static_cast<TsigWindow>(kind), i, n);
         EXPECT_TRUE(std::isfinite(w)) << kind << " " << n << " " << i;
         EXPECT_LE(w, 1.0f) << kind << " " << n << " " << i;
