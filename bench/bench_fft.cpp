@@ -1,8 +1,8 @@
-// FFT throughput: TsigFFT Forward and Inverse against FFTW's single-precision
-// split-format transform (planned with FFTW_MEASURE) and KissFFT, at
-// N = 128, 512, 1024, 4096 and 32768, all in one run. After the usual
-// report a table gives each time per transform and its ratio to FFTW's
-// (with --benchmark_repetitions=k, the fastest of the k).
+// FFT throughput: TsigFFT Forward and Inverse, with each kind of twiddles,
+// against FFTW's single-precision split-format transform (planned with
+// FFTW_MEASURE) and KissFFT, at N = 128, 512, 1024, 4096 and 32768, all in
+// one run. After the usual report a table gives each time per transform and
+// its ratio to FFTW's (with --benchmark_repetitions=k, the fastest of the k).
 //
 // FFTW's split transform has no sign argument: exchanging the real and
 // imaginary arrays gives the positive exponent that Forward uses. Inverse
@@ -31,35 +31,38 @@ std::vector<float> Noise(int n, unsigned seed) {
   return v;
 }
 
-void Fill(tessaro::TsigFFT& fft, int n) {
+void Fill(tessaro::TsigFFT& fft, int n, tessaro::TsigFFTTwiddles twiddles) {
   fft.SetBufferSize(n);
+  fft.SetTwiddles(twiddles);
   const auto re = Noise(n, 1), im = Noise(n, 2);
   std::copy(re.begin(), re.end(), fft.RealIn().begin());
   std::copy(im.begin(), im.end(), fft.ImagIn().begin());
 }
 
-void TessaroForward(benchmark::State& state) {
+void Tessaro(benchmark::State& state, tessaro::TsigFFTTwiddles twiddles,
+             void (tessaro::TsigCustomFFT::*transform)()) {
   const int n = static_cast<int>(state.range(0));
   tessaro::TsigFFT fft;
-  Fill(fft, n);
+  Fill(fft, n, twiddles);
   for (auto _ : state) {
-    fft.Forward();
+    (fft.*transform)();
     benchmark::DoNotOptimize(fft.RealOut().data());
     benchmark::ClobberMemory();
   }
   state.SetItemsProcessed(state.iterations());
 }
 
+void TessaroForward(benchmark::State& state) {
+  Tessaro(state, tessaro::ftRecurrence, &tessaro::TsigFFT::Forward);
+}
 void TessaroInverse(benchmark::State& state) {
-  const int n = static_cast<int>(state.range(0));
-  tessaro::TsigFFT fft;
-  Fill(fft, n);
-  for (auto _ : state) {
-    fft.Inverse();
-    benchmark::DoNotOptimize(fft.RealOut().data());
-    benchmark::ClobberMemory();
-  }
-  state.SetItemsProcessed(state.iterations());
+  Tessaro(state, tessaro::ftRecurrence, &tessaro::TsigFFT::Inverse);
+}
+void TessaroExactForward(benchmark::State& state) {
+  Tessaro(state, tessaro::ftExact, &tessaro::TsigFFT::Forward);
+}
+void TessaroExactInverse(benchmark::State& state) {
+  Tessaro(state, tessaro::ftExact, &tessaro::TsigFFT::Inverse);
 }
 
 // Frees FFTW's buffers and plan at the end of a benchmark.
@@ -119,6 +122,8 @@ void Sizes(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(TessaroForward)->Apply(Sizes);
 BENCHMARK(TessaroInverse)->Apply(Sizes);
+BENCHMARK(TessaroExactForward)->Apply(Sizes);
+BENCHMARK(TessaroExactInverse)->Apply(Sizes);
 BENCHMARK(Fftw)->Apply(Sizes);
 BENCHMARK(KissForward)->Apply(Sizes);
 BENCHMARK(KissInverse)->Apply(Sizes);
@@ -129,12 +134,14 @@ double Time(const tessaro::bench::FastestReporter& report, const std::string& na
 }
 
 void PrintTable(const tessaro::bench::FastestReporter& report) {
-  const char* names[] = {"TessaroForward", "TessaroInverse", "KissForward", "KissInverse"};
+  const char* names[] = {"TessaroForward",      "TessaroInverse", "TessaroExactForward",
+                         "TessaroExactInverse", "KissForward",    "KissInverse"};
   std::printf(
       "\nMicroseconds of processor time per transform (fastest repetition) and the ratio\n"
-      "to FFTW's split transform planned with FFTW_MEASURE\n");
-  std::printf("%7s %10s | %16s %16s %16s %16s\n", "N", "FFTW", "Tessaro Forward", "Tessaro Inverse",
-              "KissFFT forward", "KissFFT inverse");
+      "to FFTW's split transform planned with FFTW_MEASURE; Tessaro with the default\n"
+      "twiddles (ftRecurrence) and with ftExact\n");
+  std::printf("%7s %10s | %16s %16s %16s %16s %16s %16s\n", "N", "FFTW", "Tessaro Forward",
+              "Tessaro Inverse", "Exact Forward", "Exact Inverse", "KissFFT forward", "KissFFT inverse");
   for (int n : kSizes) {
     const double fftw = Time(report, "Fftw", n);
     std::printf("%7d %10.3f |", n, fftw);

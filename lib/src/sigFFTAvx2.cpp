@@ -12,10 +12,10 @@ namespace {
 struct Avx2 {
   using F = __m128;
   using D = __m256d;
-  static constexpr bool kPairedRows = false;
-  static constexpr bool kLopsided = false;
-  static constexpr bool kFloatFma = true;
-  static constexpr int kLanes = 4;
+  static constexpr bool PairedRows = false;
+  static constexpr bool Lopsided = false;
+  static constexpr bool FloatFma = true;
+  static constexpr int Lanes = 4;
 
   static F Load(const float* p) { return _mm_loadu_ps(p); }
   static void Store(float* p, F v) { _mm_storeu_ps(p, v); }
@@ -121,17 +121,14 @@ struct Avx2 {
   }
 };
 
+template <bool Tiny, bool Real>
+using Avx2Kernel = Kernel<Avx2, Tiny, Real>;
+
 }  // namespace
 
 void TransformAvx2(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im,
                    bool scaled, float scale, bool tiny) noexcept {
-  // The scaled transform is Inverse's, whose results are real.
-  if (scaled)
-    tiny ? Kernel<Avx2, true, true>::Transform(t, inRe, inIm, re, im, true, scale)
-         : Kernel<Avx2, false, true>::Transform(t, inRe, inIm, re, im, true, scale);
-  else
-    tiny ? Kernel<Avx2, true, false>::Transform(t, inRe, inIm, re, im, false, scale)
-         : Kernel<Avx2, false, false>::Transform(t, inRe, inIm, re, im, false, scale);
+  TransformForms<Avx2Kernel>(t, inRe, inIm, re, im, scaled, scale, tiny);
 }
 
 void MirrorAvx2(float* re, float* im, int n) noexcept { Kernel<Avx2, false, false>::Mirror(re, im, n); }

@@ -6,6 +6,8 @@
 // three.
 #include <immintrin.h>
 
+#include <utility>
+
 #include "sigFFTKernel.h"
 
 namespace tessaro::fft {
@@ -15,10 +17,10 @@ namespace {
 struct Avx512 {
   using F = __m256;
   using D = __m512d;
-  static constexpr bool kPairedRows = false;
-  static constexpr bool kFloatFma = true;
-  static constexpr bool kLopsided = false;
-  static constexpr int kLanes = 8;
+  static constexpr bool PairedRows = false;
+  static constexpr bool FloatFma = true;
+  static constexpr bool Lopsided = false;
+  static constexpr int Lanes = 8;
 
   static F Load(const float* p) { return _mm256_loadu_ps(p); }
   static void Store(float* p, F v) { _mm256_storeu_ps(p, v); }
@@ -154,10 +156,10 @@ struct Avx512x16 {
   struct D {
     __m512d lo, hi;
   };
-  static constexpr bool kPairedRows = true;
-  static constexpr bool kFloatFma = true;
-  static constexpr bool kLopsided = true;
-  static constexpr int kLanes = 16;
+  static constexpr bool PairedRows = true;
+  static constexpr bool FloatFma = true;
+  static constexpr bool Lopsided = true;
+  static constexpr int Lanes = 16;
 
   // The low half is free (the masked extract of half 0 compiles to nothing;
   // the cast intrinsic trips GCC 12's -Wuninitialized), the high half one
@@ -291,71 +293,44 @@ struct Avx512x16 {
 // From 128 points on: the first pass and the stages of 32 or more in
 // sixteen lanes, the pair of stages 3 and 4 in eight.
 template <bool Tiny, bool Real>
-void Run(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im, bool scaled,
-         float scale) {
+struct Avx512Kernel {
   using K8 = Kernel<Avx512, Tiny, Real>;
   using K16 = Kernel<Avx512x16, Tiny, Real>;
-  if (t.Power < 7) {
-    K8::Transform(t, inRe, inIm, re, im, scaled, scale);
-    return;
+
+  // The first pass with the power fixed at compile time up to 4096 points,
+  // read at run time beyond.
+  template <int... Power>
+  static void FirstPass(std::integer_sequence<int, Power...>, const TransformTables& t, const float* inRe,
+                        const float* inIm, float* re, float* im) {
+    const bool fixed =
+        ((t.Power == Power && (K16::template FirstPass<Power, (Power >= 9)>(t, inRe, inIm, re, im), true)) ||
+         ...);
+    if (!fixed) K16::template FirstPass<0, true>(t, inRe, inIm, re, im);
   }
-  const int n = 1 << t.Power;
-  // Stages 0..2 in the first pass; 3 and 4 from its interleaved layout from
-  // 512 points on, else in eight lanes; then two at a time, the last one
-  // alone when their number is odd.
-  switch (t.Power) {
-    case 7:
-      K16::template FirstPass<7>(t, inRe, inIm, re, im);
-      break;
-    case 8:
-      K16::template FirstPass<8>(t, inRe, inIm, re, im);
-      break;
-    case 9:
-      K16::template FirstPass<9, true>(t, inRe, inIm, re, im);
-      break;
-    case 10:
-      K16::template FirstPass<10, true>(t, inRe, inIm, re, im);
-      break;
-    case 11:
-      K16::template FirstPass<11, true>(t, inRe, inIm, re, im);
-      break;
-    case 12:
-      K16::template FirstPass<12, true>(t, inRe, inIm, re, im);
-      break;
-    default:
-      K16::template FirstPass<0, true>(t, inRe, inIm, re, im);
-      break;
-  }
-  if (t.Power >= 9)
-    K16::InterleavedThreeFour(re, im, n, t.Twiddles);
-  else
-    K8::template TwoStages<false>(re, im, n, 8, t.Twiddles, scale);
-  for (int stage = 5; stage < t.Power;) {
-    const int half = 1 << stage;
-    if (stage + 1 < t.Power) {
-      const bool last = scaled && stage + 2 == t.Power;
-      last ? K16::template TwoStages<true>(re, im, n, half, t.Twiddles, scale)
-           : K16::template TwoStages<false>(re, im, n, half, t.Twiddles, scale);
-      stage += 2;
-    } else {
-      scaled ? K16::template OneStage<true>(re, im, n, half, t.Twiddles, scale)
-             : K16::template OneStage<false>(re, im, n, half, t.Twiddles, scale);
-      stage += 1;
+
+  static void Transform(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im,
+                        bool scaled, float scale) {
+    if (t.Power < 7) {
+      K8::Transform(t, inRe, inIm, re, im, scaled, scale);
+      return;
     }
+    // Stages 0..2 in the first pass; 3 and 4 from its interleaved layout from
+    // 512 points on, else in eight lanes; then the rest.
+    FirstPass(std::integer_sequence<int, 7, 8, 9, 10, 11, 12>{}, t, inRe, inIm, re, im);
+    const int n = 1 << t.Power;
+    if (t.Power >= 9)
+      K16::InterleavedThreeFour(re, im, n, t.Twiddles);
+    else
+      K8::template TwoStages<false>(re, im, n, 8, t.Twiddles, scale);
+    K16::StagesFrom(5, t, re, im, scaled, scale);
   }
-}
+};
 
 }  // namespace
 
 void TransformAvx512(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im,
                      bool scaled, float scale, bool tiny) noexcept {
-  // The scaled transform is Inverse's, whose results are real.
-  if (scaled)
-    tiny ? Run<true, true>(t, inRe, inIm, re, im, true, scale)
-         : Run<false, true>(t, inRe, inIm, re, im, true, scale);
-  else
-    tiny ? Run<true, false>(t, inRe, inIm, re, im, false, scale)
-         : Run<false, false>(t, inRe, inIm, re, im, false, scale);
+  TransformForms<Avx512Kernel>(t, inRe, inIm, re, im, scaled, scale, tiny);
 }
 
 void MirrorAvx512(float* re, float* im, int n) noexcept {

@@ -1,67 +1,162 @@
-// The size-dependent tables of the FFT and its radix-2 transform.
-//
-// Internal to the library: the component owns the tables and calls
-// Transform on its own arrays.
+// The butterflies of the vector FFT over a traits class S (see
+// sigFFTKernel.h), each in the form that gives the float of the extended
+// evaluation: products in double with their suspects noted for the block,
+// or exactly, with the suspect lanes redone in extended precision; and the
+// special twiddles of the first pass as single float operations.
+// docs/fft-exactness.md gives the argument. Internal.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-#include <span>
+#include "sigFFTTransform.h"
 
 namespace tessaro::fft {
 
-// Entry n = n with its `power` low bits reversed, built by the running-index
-// permutation (swap i and j whenever j > i).
-void BuildBitReverseTable(std::span<std::int32_t> table);
+// Tiny: whether the suspects include results below the normal float range.
+// Real: whether the transform's results are real to rounding (Inverse), so
+// that the imaginary parts of its products cancel heavily.
+template <class S, bool Tiny, bool Real>
+struct Butterflies {
+  using F = typename S::F;
+  using D = typename S::D;
+  using Flags = typename S::Flags;
+  static constexpr int L = S::Lanes;
 
-// The twiddles of every stage t = 0..power-1 in one table of 2^(power+1)
-// doubles: starting from (1, 0), each one the previous times the step
-// (cosTable[t], sign * sinTable[t]), both parts from the old values, each
-// rounded to float from its extended value; the floats are stored as
-// doubles, the form in which the butterflies use them. Stage t (H = 2^t
-// twiddles) fills entries 2H .. 4H - 1 in blocks of min(H, 8) twiddles, the
-// real parts of a block followed by its imaginary parts, so that a vector of
-// up to eight consecutive twiddles reads both parts from one stream (and,
-// in a table on a 64-byte boundary, from whole cache lines).
-void BuildTwiddles(std::span<const float> cosTable, std::span<const float> sinTable, float sign,
-                   std::span<double> table);
+  // A twiddle per lane, float values held as doubles.
+  struct Twiddle {
+    D re, im;
+  };
 
-// Where twiddle j of a stage is: its real part at TwiddleIndex, its
-// imaginary part TwiddleBlock entries later.
-constexpr int TwiddleBlock(int stage) { return stage < 3 ? 1 << stage : 8; }
-constexpr std::size_t TwiddleIndex(int stage, int j) {
-  const int block = TwiddleBlock(stage);
-  return static_cast<std::size_t>(2 * (1 << stage) + (j / block) * 2 * block + j % block);
-}
+  // Twiddles j .. j + L - 1 of a stage of eight or more from the stage's
+  // part of the table (j a multiple of L): the real parts at 2j - j mod 8,
+  // the imaginary parts eight entries later.
+  static constexpr int Offset(int j) { return 2 * j - (j & 7); }
+  [[gnu::always_inline]] static Twiddle At(const double* p) {
+    Twiddle w;
+    S::LoadTwiddle(p, w.re, w.im);
+    return w;
+  }
+  [[gnu::always_inline]] static Twiddle Same(double re, double im) { return {S::Set1D(re), S::Set1D(im)}; }
 
-struct TransformTables {
-  int Power = 0;
-  const std::int32_t* BitReverse = nullptr;  // 2^Power entries
-  const double* Twiddles = nullptr;          // 2^(Power+1) entries, as BuildTwiddles
+  struct Pair {
+    F re, im;
+  };
+
+  // (tr, ti) = (wr·yr - wi·yi, wr·yi + wi·yr), each the float of its
+  // extended value.
+  static void Products(const Twiddle& w, F yr, F yi, F& tr, F& ti) {
+    const D a = S::Widen(yr), b = S::Widen(yi);
+    const D r = S::MulSub(w.re, a, S::Mul(w.im, b));
+    const D i = S::MulAdd(w.re, b, S::Mul(w.im, a));
+    tr = S::Narrow(r);
+    ti = S::Narrow(i);
+    if (S::MaybeHard(r, i)) [[unlikely]] {
+      // Everything by value, so that the common path keeps its registers.
+      const Pair fixed = Resolve(w.re, w.im, yr, yi, tr, ti);
+      tr = fixed.re, ti = fixed.im;
+    }
+  }
+
+  // err with s + err = x + y exactly, for s = x + y rounded (two-sum).
+  static D SumError(D x, D y, D s) {
+    const D yv = S::Sub(s, x);
+    const D xv = S::Sub(s, yv);
+    return S::Add(S::Sub(x, xv), S::Sub(y, yv));
+  }
+
+  // The lanes whose double result may round differently from the extended
+  // one are redone in extended precision.
+  [[gnu::noinline, gnu::cold]] static Pair Resolve(D wr, D wi, F yr, F yi, F tr, F ti) {
+    const D a = S::Widen(yr), b = S::Widen(yi);
+    const D p = S::Mul(wr, a), q = S::Mul(wi, b);  // tr from p - q
+    const D u = S::Mul(wr, b), v = S::Mul(wi, a);  // ti from u + v
+    const D r = S::Sub(p, q), i = S::Add(u, v);
+    const unsigned hard = (S::HardLanes(r) & S::NonZeroLanes(SumError(p, S::Neg(q), r))) |
+                          (S::HardLanes(i) & S::NonZeroLanes(SumError(u, v, i)));
+    if (hard == 0) return {tr, ti};
+    alignas(64) double wrs[L], wis[L];
+    alignas(64) float ys[L], zs[L], outR[L], outI[L];
+    S::StoreD(wrs, wr), S::StoreD(wis, wi);
+    S::Store(ys, yr), S::Store(zs, yi), S::Store(outR, tr), S::Store(outI, ti);
+    for (int l = 0; l < L; ++l)
+      if (hard & (1u << l)) {
+        // The twiddles are floats held as doubles.
+        const auto x = static_cast<float>(wrs[l]), y = static_cast<float>(wis[l]);
+        outR[l] = ExtendedDifference(x, ys[l], y, zs[l]);
+        outI[l] = ExtendedSum(x, zs[l], y, ys[l]);
+      }
+    return {S::Load(outR), S::Load(outI)};
+  }
+
+  // The same without the branch: the suspects of both results are noted in
+  // f, which the caller tests once for a whole block of butterflies. With
+  // Nudge, ti is noted as ti + v·2^-60, which changes no inexact result
+  // but the chance midpoint patterns of exact cancellations.
+  template <bool Nudge = Real>
+  [[gnu::always_inline]] static void NotedProducts(const Twiddle& w, D a, D b, F& tr, F& ti, Flags& f) {
+    const D v = S::Mul(w.im, a);
+    const D r = S::MulSub(w.re, a, S::Mul(w.im, b));
+    const D i = S::MulAdd(w.re, b, v);
+    tr = S::Narrow(r);
+    ti = S::Narrow(i);
+    if constexpr (Nudge)
+      S::template Note<Tiny>(f, r, S::MulAdd(v, S::Set1D(0x1p-60), i));
+    else
+      S::template Note<Tiny>(f, r, i);
+  }
+
+  // x, y := x + t, x - t with t = w·y: exactly (Exact), or with the
+  // suspects noted in f.
+  template <bool Exact, bool Nudge = Real>
+  [[gnu::always_inline]] static void Butterfly(const Twiddle& w, F& xr, F& xi, F& yr, F& yi, Flags& f) {
+    F tr, ti;
+    if constexpr (Exact)
+      Products(w, yr, yi, tr, ti);
+    else
+      NotedProducts<Nudge>(w, S::Widen(yr), S::Widen(yi), tr, ti, f);
+    yr = S::Sub(xr, tr), yi = S::Sub(xi, ti);
+    xr = S::Add(xr, tr), xi = S::Add(xi, ti);
+  }
+
+  // The same with y read from memory only as the products need it.
+  template <bool Exact>
+  [[gnu::always_inline]] static void ButterflyFrom(const Twiddle& w, F& xr, F& xi, const float* pr,
+                                                   const float* pi, F& yr, F& yi, Flags& f) {
+    F tr, ti;
+    if constexpr (Exact)
+      Products(w, S::Load(pr), S::Load(pi), tr, ti);
+    else
+      NotedProducts(w, S::WidenLoad(pr), S::WidenLoad(pi), tr, ti, f);
+    yr = S::Sub(xr, tr), yi = S::Sub(xi, ti);
+    xr = S::Add(xr, tr), xi = S::Add(xi, ti);
+  }
+
+  // The same with a twiddle (0, wi): single products, one fused
+  // multiply-add each.
+  [[gnu::always_inline]] static void ImaginaryButterfly(F wi, F& xr, F& xi, F& yr, F& yi) {
+    const F zero = S::Set1(0.0f);
+    const F tr = S::NegMulAddF(wi, yi, S::Mul(zero, yr));
+    const F ti = S::MulAddF(wi, yr, S::Mul(zero, yi));
+    yr = S::Sub(xr, tr), yi = S::Sub(xi, ti);
+    xr = S::Add(xr, tr), xi = S::Add(xi, ti);
+  }
+
+  // The same with a twiddle (c, s), |c| <= 2^-65 and s = +-1: one fused
+  // multiply-add each, the lanes where one part of y is nonzero and 2^39
+  // times smaller than the other noted for the exact path.
+  [[gnu::always_inline]] static void LopsidedButterfly(F c, F sign, F& xr, F& xi, F& yr, F& yi, Flags& f) {
+    S::NoteLopsided(f, yr, yi);
+    const F tr = S::MulAddF(c, yr, S::Mul(S::Neg(sign), yi));
+    const F ti = S::MulAddF(c, yi, S::Mul(sign, yr));
+    yr = S::Sub(xr, tr), yi = S::Sub(xi, ti);
+    xr = S::Add(xr, tr), xi = S::Add(xi, ti);
+  }
+
+  // The same with the twiddle (1, 0).
+  [[gnu::always_inline]] static void UnitButterfly(F& xr, F& xi, F& yr, F& yi) {
+    F tr, ti;
+    S::UnitProducts(yr, yi, tr, ti);
+    yr = S::Sub(xr, tr), yi = S::Sub(xi, ti);
+    xr = S::Add(xr, tr), xi = S::Add(xi, ti);
+  }
 };
-
-// out = the bit-reversed gather of in followed by the radix-2 stages in
-// ascending order. Every butterfly product sum wr*y - wi*z (and wr*z + wi*y)
-// is rounded to float from its exact value rounded to extended, every sum
-// of two floats once to float: the same floats as an evaluation entirely in
-// extended precision. With `scale` the last stage multiplies its results by
-// it (a separate rounding, as a scaling pass would). in and out must not
-// overlap.
-void Transform(const TransformTables& tables, const float* inRe, const float* inIm, float* outRe,
-               float* outIm) noexcept;
-void TransformScaled(const TransformTables& tables, const float* inRe, const float* inIm, float* outRe,
-                     float* outIm, float scale) noexcept;
-
-// In[n-k] := conj(In[k]) for k = 1 .. n/2 - 1 (n >= 4, a power of two).
-void Mirror(float* re, float* im, int n) noexcept;
-
-// The instruction sets of the butterflies: SSE2; AVX2 with FMA; AVX-512F
-// with AVX-512DQ and FMA. The transform uses the widest one that the
-// processor has, or a narrower one chosen with LimitInstructionSet (the
-// results are the same; the tests run every set this way).
-enum class InstructionSet { Sse2, Avx2, Avx512 };
-InstructionSet SupportedInstructionSet() noexcept;
-InstructionSet ActiveInstructionSet() noexcept;
-void LimitInstructionSet(InstructionSet limit) noexcept;  // at most the supported one
 
 }  // namespace tessaro::fft

@@ -11,10 +11,10 @@ namespace {
 struct Sse2 {
   using F = __m128;  // lanes 0 and 1
   using D = __m128d;
-  static constexpr bool kPairedRows = false;
-  static constexpr bool kLopsided = false;
-  static constexpr bool kFloatFma = false;
-  static constexpr int kLanes = 2;
+  static constexpr bool PairedRows = false;
+  static constexpr bool Lopsided = false;
+  static constexpr bool FloatFma = false;
+  static constexpr int Lanes = 2;
 
   static F Load(const float* p) { return _mm_castsi128_ps(_mm_loadu_si64(p)); }
   static void Store(float* p, F v) { _mm_storeu_si64(p, _mm_castps_si128(v)); }
@@ -25,9 +25,6 @@ struct Sse2 {
   static F Neg(F a) { return _mm_xor_ps(a, _mm_set1_ps(-0.0f)); }
   static F Reverse(F a) { return _mm_shuffle_ps(a, a, _MM_SHUFFLE(3, 2, 0, 1)); }
 
-  // No fused multiply-add: never called (kFloatFma is false).
-  static F MulAddF(F a, F b, F c) { return _mm_add_ps(_mm_mul_ps(a, b), c); }
-  static F NegMulAddF(F a, F b, F c) { return _mm_sub_ps(c, _mm_mul_ps(a, b)); }
   static D LoadD(const double* p) { return _mm_loadu_pd(p); }
   // Twiddles from the table's blocks of eight real then eight imaginary parts.
   static void LoadTwiddle(const double* p, D& re, D& im) { re = LoadD(p), im = LoadD(p + 8); }
@@ -115,17 +112,14 @@ struct Sse2 {
   }
 };
 
+template <bool Tiny, bool Real>
+using Sse2Kernel = Kernel<Sse2, Tiny, Real>;
+
 }  // namespace
 
 void TransformSse2(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im,
                    bool scaled, float scale, bool tiny) noexcept {
-  // The scaled transform is Inverse's, whose results are real.
-  if (scaled)
-    tiny ? Kernel<Sse2, true, true>::Transform(t, inRe, inIm, re, im, true, scale)
-         : Kernel<Sse2, false, true>::Transform(t, inRe, inIm, re, im, true, scale);
-  else
-    tiny ? Kernel<Sse2, true, false>::Transform(t, inRe, inIm, re, im, false, scale)
-         : Kernel<Sse2, false, false>::Transform(t, inRe, inIm, re, im, false, scale);
+  TransformForms<Sse2Kernel>(t, inRe, inIm, re, im, scaled, scale, tiny);
 }
 
 void MirrorSse2(float* re, float* im, int n) noexcept { Kernel<Sse2, false, false>::Mirror(re, im, n); }

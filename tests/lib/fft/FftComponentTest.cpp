@@ -52,7 +52,7 @@ struct SizeCase {
   int power;
 };
 
-constexpr SizeCase kBufferSizes[] = {
+constexpr SizeCase BufferSizes[] = {
     {1024, 1024, 10},
     {1000, 512, 9},
     {3, 4, 2},
@@ -70,7 +70,7 @@ constexpr SizeCase kBufferSizes[] = {
 };
 
 TEST(FftComponent, RoundsBufferSizeDownToAPowerOfTwoIn4To32768) {
-  for (const SizeCase& c : kBufferSizes) {
+  for (const SizeCase& c : BufferSizes) {
     TsigFFT fft;
     fft.SetBufferSize(c.requested);
     EXPECT_EQ(fft.BufferSize(), c.size) << c.requested;
@@ -79,7 +79,7 @@ TEST(FftComponent, RoundsBufferSizeDownToAPowerOfTwoIn4To32768) {
   }
 }
 
-constexpr SizeCase kPowers[] = {
+constexpr SizeCase Powers[] = {
     {1, 4, 2},
     {16, 32768, 15},
     {0, 4, 2},
@@ -93,7 +93,7 @@ constexpr SizeCase kPowers[] = {
 };
 
 TEST(FftComponent, ClampsPowerTo2To15) {
-  for (const SizeCase& c : kPowers) {
+  for (const SizeCase& c : Powers) {
     TsigFFT fft;
     fft.SetPower(c.requested);
     EXPECT_EQ(fft.Power(), c.power) << c.requested;
@@ -219,6 +219,24 @@ TEST(FftComponent, RepeatedInversesOnTheSameInputAgree) {
   EXPECT_TRUE(SameFloats(fft.ImagOut(), im));
 }
 
+// A change of Twiddles keeps the data, the size and the window, and the
+// kind stays through a size change (the tables of both orders are compared
+// with the reference in FftExactnessTest).
+TEST(FftComponent, TwiddlesChangeKeepsTheDataAndFollowsTheSize) {
+  TsigFFT fft;
+  EXPECT_EQ(fft.Twiddles(), ftRecurrence);
+  fft.SetWindow(fwHanning);
+  FillData(fft, 2.0f);
+  fft.SetTwiddles(ftExact);
+  fft.SetTwiddles(static_cast<TsigFFTTwiddles>(2));  // ignored
+  EXPECT_EQ(fft.Twiddles(), ftExact);
+  EXPECT_TRUE(AllEqual(fft, 2.0f));
+  EXPECT_EQ(fft.BufferSize(), 512);
+  EXPECT_EQ(fft.Window(), fwHanning);
+  fft.SetPower(10);
+  EXPECT_EQ(fft.Twiddles(), ftExact);
+}
+
 // ---- the stored form -------------------------------------------------------
 
 TEST(FftStoredForm, WritesBufferSizeAlwaysAndTheOthersWhenNotDefault) {
@@ -265,7 +283,7 @@ struct StoredSize {
 };
 
 // Out-of-range values clamp as the setters do, also beyond the int range.
-constexpr StoredSize kStoredSizes[] = {
+constexpr StoredSize StoredSizes[] = {
     {"Power = 1", 2},
     {"Power = 99", 15},
     {"Power = 4294967305", 15},  // 2^32 + 9 must not wrap to 9
@@ -276,7 +294,7 @@ constexpr StoredSize kStoredSizes[] = {
 };
 
 TEST(FftStoredForm, ClampsStoredSizesLikeTheSetters) {
-  for (const StoredSize& s : kStoredSizes) {
+  for (const StoredSize& s : StoredSizes) {
     TsigFFT fft;
     ReadComponent(fft, std::string("object a: TsigFFT\n  ") + s.text + "\nend\n");
     EXPECT_EQ(fft.Power(), s.power) << s.text;
@@ -292,6 +310,28 @@ TEST(FftStoredForm, RejectsAnUnknownWindowNameAndChangesNothing) {
   EXPECT_EQ(fft.Power(), 5);
   EXPECT_EQ(fft.Window(), fwNone);
   EXPECT_TRUE(std::ranges::all_of(fft.RealIn(), [](float x) { return x == 4.0f; }));
+}
+
+TEST(FftStoredForm, StoresTwiddlesOnlyWhenExact) {
+  TsigFFT fft;
+  fft.SetName("sigFFT1");
+  fft.SetTwiddles(ftExact);
+  const std::string text = WriteComponent(fft);
+  EXPECT_EQ(text, "object sigFFT1: TsigFFT\n  BufferSize = 512\n  Twiddles = ftExact\nend\n");
+  TsigFFT copy;
+  ReadComponent(copy, text);
+  EXPECT_EQ(copy.Twiddles(), ftExact);
+  // A failed load puts the kind and its tables back.
+  copy.RealIn()[1] = 1.0f;
+  copy.Forward();
+  const std::vector<float> before(copy.RealOut().begin(), copy.RealOut().end());
+  EXPECT_THROW(
+      ReadComponent(copy, "object a: TsigFFT\n  Twiddles = ftRecurrence\n  Window = fwKaiser\nend\n"),
+      TStoredFormError);
+  EXPECT_EQ(copy.Twiddles(), ftExact);
+  copy.Forward();
+  EXPECT_TRUE(SameFloats(copy.RealOut(), before));
+  EXPECT_THROW(ReadComponent(copy, "object a: TsigFFT\n  Twiddles = ftFast\nend\n"), TStoredFormError);
 }
 
 TEST(FftStoredForm, CancelledLoadPutsEverythingBack) {

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -13,7 +15,9 @@
 
 #include "FftReference.h"
 #include "FftTestSupport.h"
-#include "sigFFTButterflies.h"
+#include "InstructionSets.h"
+#include "sigFFTTables.h"
+#include "sigFFTTransform.h"
 #include "tessaro/sigFFT.h"
 
 namespace tessaro::test {
@@ -27,30 +31,18 @@ void Load(TsigCustomFFT& fft, const std::vector<float>& re, const std::vector<fl
   std::ranges::copy(im, fft.ImagIn().begin());
 }
 
-// Runs check once with each instruction set that the processor has (the
-// widest last, which stays selected).
-template <class Check>
-void ForEachInstructionSet(Check check) {
-  using fft::InstructionSet;
-  for (InstructionSet isa : {InstructionSet::Sse2, InstructionSet::Avx2, InstructionSet::Avx512}) {
-    if (static_cast<int>(isa) > static_cast<int>(fft::SupportedInstructionSet())) break;
-    fft::LimitInstructionSet(isa);
-    SCOPED_TRACE(::testing::Message() << "instruction set " << static_cast<int>(isa));
-    check();
-  }
-}
-
 // ---- every size, both directions, every window ---------------------------
 
-class FftExactness : public ::testing::TestWithParam<std::tuple<int, Signal>> {};
+class FftExactness : public ::testing::TestWithParam<std::tuple<int, Signal, TsigFFTTwiddles>> {};
 
 TEST_P(FftExactness, MatchesTheReferenceBitForBit) {
-  const auto [power, signal] = GetParam();
-  const Exact ref(power);
+  const auto [power, signal, twiddles] = GetParam();
+  const Exact ref(power, twiddles);
   const int n = ref.Size();
   const std::vector<float> re0 = MakeSignal(signal, n, 1000u + power);
   const std::vector<float> im0 = MakeSignal(signal, n, 2000u + power);
   TsigFFT fft;
+  fft.SetTwiddles(twiddles);
   fft.SetPower(power);
   for (int w = fwNone; w <= fwParzen; ++w) {
     const auto window = static_cast<TsigWindow>(w);
@@ -84,12 +76,14 @@ TEST_P(FftExactness, MatchesTheReferenceBitForBit) {
 INSTANTIATE_TEST_SUITE_P(EverySize, FftExactness,
                          ::testing::Combine(::testing::Range(2, 16),
                                             ::testing::Values(Signal::Uniform, Signal::WideRange,
-                                                              Signal::Tiny, Signal::SmallIntegers)),
+                                                              Signal::Tiny, Signal::SmallIntegers),
+                                            ::testing::Values(ftRecurrence, ftExact)),
                          [](const auto& info) {
                            std::string name = "N";
                            name += std::to_string(1 << std::get<0>(info.param));
                            name += "_";
                            name += SignalName(std::get<1>(info.param));
+                           if (std::get<2>(info.param) == ftExact) name += "_ExactTwiddles";
                            return name;
                          });
 
@@ -354,6 +348,43 @@ TEST(FftTwiddles, EqualTheRecurrenceForBothSigns) {
         EXPECT_TRUE(SameFloats(gotIm, wantIm)) << power << " " << stage;
       }
     }
+  }
+}
+
+// The exact tables hold the floats nearest to the true cosines and sines,
+// computed with mpmath: per stage, a hash of the bit patterns of twiddles
+// 0..H-1 of each sign (real part, then imaginary part, four bytes each,
+// lowest first). The stages of the largest size are those of every size.
+struct StageHash {
+  int stage;
+  std::uint64_t forward, inverse;
+};
+
+constexpr StageHash ExactTwiddleHashes[] = {
+#include "exact_twiddles.inc"
+};
+
+std::uint64_t HashOfStage(const std::vector<double>& table, int stage) {
+  std::uint64_t hash = 0xCBF29CE484222325u;
+  const auto add = [&hash](double part) {
+    const auto bits = std::bit_cast<std::uint32_t>(static_cast<float>(part));
+    for (int byte = 0; byte < 4; ++byte) hash = (hash ^ ((bits >> (8 * byte)) & 0xFFu)) * 0x100000001B3u;
+  };
+  for (int j = 0; j < 1 << stage; ++j) {
+    const std::size_t at = fft::TwiddleIndex(stage, j);
+    add(table[at]);
+    add(table[at + static_cast<std::size_t>(fft::TwiddleBlock(stage))]);
+  }
+  return hash;
+}
+
+TEST(FftTwiddles, ExactTablesHoldTheNearestFloats) {
+  std::vector<double> forward(std::size_t{2} << 15), inverse(std::size_t{2} << 15);
+  fft::BuildTwiddles(15, ftExact, 1.0f, forward);
+  fft::BuildTwiddles(15, ftExact, -1.0f, inverse);
+  for (const StageHash& h : ExactTwiddleHashes) {
+    EXPECT_EQ(HashOfStage(forward, h.stage), h.forward) << "stage " << h.stage;
+    EXPECT_EQ(HashOfStage(inverse, h.stage), h.inverse) << "stage " << h.stage;
   }
 }
 

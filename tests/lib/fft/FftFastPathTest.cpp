@@ -19,7 +19,9 @@
 
 #include "FftReference.h"
 #include "FftTestSupport.h"
-#include "sigFFTButterflies.h"
+#include "InstructionSets.h"
+#include "sigFFTTables.h"
+#include "sigFFTTransform.h"
 #include "tessaro/sigFFT.h"
 
 namespace tessaro::test {
@@ -27,14 +29,14 @@ namespace {
 
 using Exact = ReferenceFFT<long double>;
 
-constexpr unsigned kUnderflowFlag = 0x10;
+constexpr unsigned UnderflowFlagBit = 0x10;
 
 // Sets or clears the sticky underflow flag of the SSE status register for
 // its lifetime, then puts the register back as it was.
 class UnderflowFlag {
  public:
   explicit UnderflowFlag(bool set) : saved_(_mm_getcsr()) {
-    _mm_setcsr(set ? saved_ | kUnderflowFlag : saved_ & ~kUnderflowFlag);
+    _mm_setcsr(set ? saved_ | UnderflowFlagBit : saved_ & ~UnderflowFlagBit);
   }
   ~UnderflowFlag() { _mm_setcsr(saved_); }
   UnderflowFlag(const UnderflowFlag&) = delete;
@@ -43,17 +45,6 @@ class UnderflowFlag {
  private:
   unsigned saved_;
 };
-
-template <class Check>
-void ForEachInstructionSet(Check check) {
-  using fft::InstructionSet;
-  for (InstructionSet isa : {InstructionSet::Sse2, InstructionSet::Avx2, InstructionSet::Avx512}) {
-    if (static_cast<int>(isa) > static_cast<int>(fft::SupportedInstructionSet())) break;
-    fft::LimitInstructionSet(isa);
-    SCOPED_TRACE(::testing::Message() << "instruction set " << static_cast<int>(isa));
-    check();
-  }
-}
 
 enum class Direction { Forward, Inverse };
 
@@ -148,7 +139,7 @@ TEST(FftUnderflowFlag, TheStatusRegisterIsLeftAsItWas) {
     const unsigned after = _mm_getcsr();
     EXPECT_EQ(after & ~0x3Fu, before & ~0x3Fu) << "control bits";
     if (set) {
-      EXPECT_NE(after & kUnderflowFlag, 0u) << "a raised flag stays raised";
+      EXPECT_NE(after & UnderflowFlagBit, 0u) << "a raised flag stays raised";
     }
   }
 }
@@ -231,8 +222,8 @@ INSTANTIATE_TEST_SUITE_P(Sizes, FftCancellation,
 // give the reference's signed zeros, infinities and NaNs (any NaN for a NaN).
 std::vector<float> SpecialSignal(std::size_t n, std::uint32_t seed, int percentSpecial) {
   std::mt19937 rng(seed);
-  constexpr float kInf = std::numeric_limits<float>::infinity();
-  const float specials[] = {0.0f,    -0.0f,    kInf,     -kInf,    std::numeric_limits<float>::quiet_NaN(),
+  constexpr float Inf = std::numeric_limits<float>::infinity();
+  const float specials[] = {0.0f,    -0.0f,    Inf,     -Inf,    std::numeric_limits<float>::quiet_NaN(),
                             3.0e38f, -3.0e38f, 1.0e-40f, -1.0e-40f};
   std::vector<float> v = MakeSignal(Signal::Uniform, n, seed);
   for (auto& x : v)
@@ -305,11 +296,11 @@ TEST_P(FftSpecialAtStage, MatchesTheReference) {
 }
 
 std::vector<StageSpecial> StageSpecialCases() {
-  constexpr float kInf = std::numeric_limits<float>::infinity();
+  constexpr float Inf = std::numeric_limits<float>::infinity();
   std::vector<StageSpecial> cases;
   for (int power : {6, 7, 10})
     for (int stage : {0, 1, 2, 3, 4})
-      for (const auto& [re, im] : {std::pair{kInf, 1.0f}, {1.0f, -kInf}, {-0.0f, 2.0f}, {2.0f, -0.0f}})
+      for (const auto& [re, im] : {std::pair{Inf, 1.0f}, {1.0f, -Inf}, {-0.0f, 2.0f}, {2.0f, -0.0f}})
         cases.push_back({power, stage, re, im});
   return cases;
 }

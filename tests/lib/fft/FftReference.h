@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "tessaro/sigFFT.h"
 #include "tessaro/sigTypes.h"
 #include "tessaro/sigWindow.h"
 
@@ -35,10 +36,15 @@ inline std::vector<std::int32_t> ReferenceBitReverse(std::int32_t n) {
   return table;
 }
 
+// With ftExact the twiddles are the floats nearest to cos(pi j / H) and
+// sin(pi j / H), evaluated directly in extended precision (whose error near
+// the zeros of a part, about 2^-50 relative, stays far from the float
+// rounding's midpoints) with the zero at j = H/2 made exact.
 template <class Wide>
 class ReferenceFFT {
  public:
-  explicit ReferenceFFT(int power) : power_(power), n_(1 << power), bitReverse_(ReferenceBitReverse(n_)) {
+  explicit ReferenceFFT(int power, TsigFFTTwiddles twiddles = ftRecurrence)
+      : power_(power), n_(1 << power), exact_(twiddles == ftExact), bitReverse_(ReferenceBitReverse(n_)) {
     for (int t = 0; t < power; ++t) {
       const Extended angle = Pi / static_cast<Extended>(1 << t);
       cos_.push_back(static_cast<float>(std::cos(angle)));
@@ -51,9 +57,9 @@ class ReferenceFFT {
   float StepCos(int stage) const { return cos_[stage]; }
   float StepSin(int stage) const { return sin_[stage]; }
 
-  // The 2^stage twiddles of a stage, from the recurrence: real parts, then
-  // imaginary parts.
+  // The 2^stage twiddles of a stage: real parts, then imaginary parts.
   std::pair<std::vector<float>, std::vector<float>> Twiddles(int stage, int sign) const {
+    if (exact_) return ExactTwiddles(stage, sign);
     const float c = cos_[stage];
     const float d = static_cast<float>(sign * sin_[stage]);
     std::pair<std::vector<float>, std::vector<float>> w;
@@ -84,10 +90,9 @@ class ReferenceFFT {
     }
     for (int t = 0; t < power_; ++t) {
       const int half = 1 << t, span = 2 * half;
-      const float c = cos_[t];
-      const float d = static_cast<float>(sign * sin_[t]);
-      float wr = 1.0f, wi = 0.0f;
+      const auto [wrs, wis] = Twiddles(t, sign);
       for (int j = 0; j < half; ++j) {
+        const float wr = wrs[j], wi = wis[j];
         for (int i = j; i < n_; i += span) {
           const int m = i + half;
           const float tr = static_cast<float>(static_cast<Wide>(wr) * re[m] - static_cast<Wide>(wi) * im[m]);
@@ -97,9 +102,6 @@ class ReferenceFFT {
           re[i] = static_cast<float>(static_cast<Wide>(re[i]) + tr);
           im[i] = static_cast<float>(static_cast<Wide>(im[i]) + ti);
         }
-        const float r = static_cast<float>(static_cast<Wide>(wr) * c - static_cast<Wide>(wi) * d);
-        const float i = static_cast<float>(static_cast<Wide>(wi) * c + static_cast<Wide>(wr) * d);
-        wr = r, wi = i;
       }
     }
   }
@@ -134,8 +136,21 @@ class ReferenceFFT {
   }
 
  private:
+  std::pair<std::vector<float>, std::vector<float>> ExactTwiddles(int stage, int sign) const {
+    const int half = 1 << stage;
+    std::pair<std::vector<float>, std::vector<float>> w;
+    for (int j = 0; j < half; ++j) {
+      const Extended angle = Pi * j / half;
+      const float d = static_cast<float>(std::sin(angle));
+      w.first.push_back(2 * j == half ? 0.0f : static_cast<float>(std::cos(angle)));
+      w.second.push_back(d == 0.0f ? 0.0f : static_cast<float>(sign) * d);
+    }
+    return w;
+  }
+
   int power_;
   int n_;
+  bool exact_;
   std::vector<std::int32_t> bitReverse_;
   std::vector<float> cos_, sin_;
   float inverseScale_ = 0.0f;

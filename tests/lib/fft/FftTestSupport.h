@@ -1,4 +1,4 @@
-// Helpers shared by the FFT and window tests: test signals, bit-for-bit
+// Helpers of the FFT tests: test signals, bit-for-bit
 // comparison and the construction of inputs on float rounding ties.
 #pragma once
 

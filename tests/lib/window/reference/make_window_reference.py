@@ -11,7 +11,7 @@ constants (about 1e-19 absolute).
 
 Written to window_reference.inc as rows {kind, n, i, weight}.
 
-Run: /usr/bin/python3 tests/fft/reference/make_window_reference.py
+Run: /usr/bin/python3 tests/lib/window/reference/make_window_reference.py
 """
 import os
 import random

@@ -1,10 +1,10 @@
-#include "sigFFTButterflies.h"
+#include "sigFFTTransform.h"
 
 #include <xmmintrin.h>
 
 #include <bit>
 #include <cstddef>
-#include <utility>
+#include <cstdint>
 
 #include "sigFFTKernel.h"
 #include "tessaro/sigTypes.h"
@@ -13,16 +13,8 @@ namespace tessaro::fft {
 
 namespace {
 
-// a*b - c*d and a*b + c*d evaluated in extended precision, rounded to float.
-float ExtendedDifference(float a, float b, float c, float d) {
-  return static_cast<float>(static_cast<Extended>(a) * b - static_cast<Extended>(c) * d);
-}
-float ExtendedSum(float a, float b, float c, float d) {
-  return static_cast<float>(static_cast<Extended>(a) * b + static_cast<Extended>(c) * d);
-}
-
 // Whether float(v) may differ from the float of the extended sum that v
-// rounds (see sigFFTKernel.h): a float midpoint or a nonzero value below
+// rounds (docs/fft-exactness.md): a float midpoint or a nonzero value below
 // the normal float range.
 bool NeedsExtended(double v) {
   const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
@@ -71,7 +63,7 @@ InstructionSet Detect() noexcept {
 }
 
 InstructionSet& Active() noexcept {
-  static InstructionSet active = Detect();
+  static InstructionSet active = SupportedInstructionSet();
   return active;
 }
 
@@ -94,7 +86,7 @@ void RunVector(const TransformTables& t, const float* inRe, const float* inIm, f
 
 // The underflow flag of the SSE status register, set by an operation whose
 // result is below the normal range and inexact.
-constexpr unsigned kUnderflowFlag = 0x10;
+constexpr unsigned UnderflowFlag = 0x10;
 
 void Run(const TransformTables& t, const float* inRe, const float* inIm, float* re, float* im, bool scaled,
          float scale) noexcept {
@@ -106,58 +98,26 @@ void Run(const TransformTables& t, const float* inRe, const float* inIm, float* 
     }
     return;
   }
-  // A product sum below 2^-126 can round differently in double than in
-  // extended precision only where its conversion to float is inexact, which
-  // raises the underflow flag (tininess is judged after rounding to 24 bits;
-  // the sums that matter, midpoints of the subnormal grid, stay below 2^-126
-  // when so rounded). So the vector passes leave such sums unchecked, and
-  // the transform is redone with them checked when the flag came up. When
-  // the flag is already up beforehand (it is sticky), they are checked from
-  // the start. The flags themselves are only read, never changed.
-  if (_mm_getcsr() & kUnderflowFlag) {
+  // Sums below the float range are checked only when the underflow flag
+  // says that one may have occurred (see docs/fft-exactness.md): when it is
+  // up beforehand (it is sticky), all the way; otherwise the transform is
+  // redone checked when the flag came up. The flags are only read.
+  if (_mm_getcsr() & UnderflowFlag) {
     RunVector(t, inRe, inIm, re, im, scaled, scale, true);
     return;
   }
   RunVector(t, inRe, inIm, re, im, scaled, scale, false);
-  if (_mm_getcsr() & kUnderflowFlag) [[unlikely]]
+  if (_mm_getcsr() & UnderflowFlag) [[unlikely]]
     RunVector(t, inRe, inIm, re, im, scaled, scale, true);
 }
 
 }  // namespace
 
-void BuildBitReverseTable(std::span<std::int32_t> table) {
-  const auto n = static_cast<std::int32_t>(table.size());
-  for (std::int32_t i = 0; i < n; ++i) table[static_cast<std::size_t>(i)] = i;
-  std::int32_t j = 0;
-  for (std::int32_t i = 0; i < n; ++i) {
-    if (j > i) std::swap(table[static_cast<std::size_t>(i)], table[static_cast<std::size_t>(j)]);
-    std::int32_t k = n / 2;
-    while (k > 0 && j >= k) {
-      j -= k;
-      k /= 2;
-    }
-    j += k;
-  }
+float ExtendedDifference(float a, float b, float c, float d) noexcept {
+  return static_cast<float>(static_cast<Extended>(a) * b - static_cast<Extended>(c) * d);
 }
-
-void BuildTwiddles(std::span<const float> cosTable, std::span<const float> sinTable, float sign,
-                   std::span<double> table) {
-  for (std::size_t stage = 0; stage < cosTable.size(); ++stage) {
-    const int t = static_cast<int>(stage);
-    const auto block = static_cast<std::size_t>(TwiddleBlock(t));
-    const float c = cosTable[stage];
-    const float d = sign * sinTable[stage];
-    float wr = 1.0f;
-    float wi = 0.0f;
-    for (int j = 0; j < 1 << t; ++j) {
-      table[TwiddleIndex(t, j)] = wr;
-      table[TwiddleIndex(t, j) + block] = wi;
-      const float nextR = ExtendedDifference(wr, c, wi, d);
-      const float nextI = ExtendedSum(wi, c, wr, d);
-      wr = nextR;
-      wi = nextI;
-    }
-  }
+float ExtendedSum(float a, float b, float c, float d) noexcept {
+  return static_cast<float>(static_cast<Extended>(a) * b + static_cast<Extended>(c) * d);
 }
 
 void Transform(const TransformTables& tables, const float* inRe, const float* inIm, float* outRe,
@@ -188,8 +148,6 @@ InstructionSet SupportedInstructionSet() noexcept {
   static const InstructionSet supported = Detect();
   return supported;
 }
-
-InstructionSet ActiveInstructionSet() noexcept { return Active(); }
 
 void LimitInstructionSet(InstructionSet limit) noexcept {
   const InstructionSet supported = SupportedInstructionSet();
