@@ -9,9 +9,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,8 +51,12 @@ int main(int argc, char** argv) {
       return 2;
     }
     const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    // An exactly sized copy, as libFuzzer hands it over: no terminator, so
+    // that AddressSanitizer sees a read past the end.
+    const auto input = std::make_unique<std::uint8_t[]>(bytes.size());
+    std::memcpy(input.get(), bytes.data(), bytes.size());
     std::fprintf(stderr, "%s\n", path.c_str());
-    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    LLVMFuzzerTestOneInput(input.get(), bytes.size());
   }
   std::printf("%zu inputs replayed\n", inputs.size());
   return 0;
