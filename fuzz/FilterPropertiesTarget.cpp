@@ -1,5 +1,5 @@
 // The filter's property assignments with any values: the input is read as a
-// program of up to 64 steps, each a setter call with a value of any bit
+// program of up to 24 steps, each a setter call with a value of any bit
 // pattern, a run of samples through Process, or Reset; then a few samples
 // more. Two filters run the program side by side: one filters sample by
 // sample, the other in blocks.
@@ -31,7 +31,7 @@ namespace {
 
 using F = TsigCustomIIRFilter;
 
-constexpr int MaxSteps = 64;
+constexpr int MaxSteps = 24;
 constexpr std::size_t MaxBlock = 48;
 // A step's first byte: below 0xF0 the setter of that number (modulo their
 // count, so that a new setter leaves the meaning of the small numbers),
