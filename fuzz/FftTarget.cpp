@@ -41,7 +41,8 @@ constexpr std::size_t WindowSamples = 256;
 constexpr unsigned UnderflowFlag = 0x10;  // MXCSR's sticky underflow bit
 
 bool AllZero(std::span<const float> values) {
-  return std::all_of(values.begin(), values.end(), [](float v) { return std::bit_cast<std::uint32_t>(v) == 0; });
+  return std::all_of(values.begin(), values.end(),
+                     [](float v) { return std::bit_cast<std::uint32_t>(v) == 0; });
 }
 
 // A value of a family that transforms walk differently: ordinary, of wide
@@ -52,7 +53,10 @@ float Generated(std::uint32_t& state, std::uint8_t family) {
   const float sign = (r & 1u) ? -1.0f : 1.0f;
   switch (family % 5) {
     case 0: return sign * static_cast<float>(r >> 8) / 16777216.0f;
-    case 1: return sign * std::ldexp(1.0f + static_cast<float>(r >> 9) / 8388608.0f, static_cast<int>(r % 250) - 125);
+    case 1: {
+      const float significand = 1.0f + static_cast<float>(r >> 9) / 8388608.0f;
+      return sign * std::ldexp(significand, static_cast<int>(r % 250) - 125);
+    }
     case 2: return std::bit_cast<float>((r & 0x807fffffu));  // subnormal or zero
     case 3: return sign * static_cast<float>((r >> 8) % 16);
     default: {
@@ -108,9 +112,11 @@ class Program {
       return;
     }
     Check(fft_.RealIn().size() == n && fft_.ImagIn().size() == n && fft_.RealOut().size() == n &&
-              fft_.ImagOut().size() == n && fft_.WindowTable().size() == n && fft_.BitReverseTable().size() == n,
+              fft_.ImagOut().size() == n && fft_.WindowTable().size() == n &&
+              fft_.BitReverseTable().size() == n,
           "an array does not have the new size");
-    Check(AllZero(fft_.RealIn()) && AllZero(fft_.ImagIn()) && AllZero(fft_.RealOut()) && AllZero(fft_.ImagOut()),
+    Check(AllZero(fft_.RealIn()) && AllZero(fft_.ImagIn()) && AllZero(fft_.RealOut()) &&
+              AllZero(fft_.ImagOut()),
           "a new size kept data");
     Check(fft_.Window() == before.Window && WindowMatches(), "a new size lost the window");
   }

@@ -63,8 +63,8 @@ Assignment Assign(const char* property, void (F::*set)(T), T value) {
 
 // The setters the program calls, one line each.
 const std::function<Assignment(ByteReader&)> Setters[] = {
-    [](ByteReader& in) { return Assign("Kind", &F::SetKind, static_cast<TsigIIRFilterKind>(in.Byte())); },
-    [](ByteReader& in) { return Assign("Response", &F::SetResponse, static_cast<TsigIIRFilterResponse>(in.Byte())); },
+    [](ByteReader& in) { return Assign("Kind", &F::SetKind, TsigIIRFilterKind(in.Byte())); },
+    [](ByteReader& in) { return Assign("Response", &F::SetResponse, TsigIIRFilterResponse(in.Byte())); },
     [](ByteReader& in) { return Assign("Order", &F::SetOrder, static_cast<int>(in.Int32())); },
     [](ByteReader& in) { return Assign("Frequency1", &F::SetFrequency1, in.AnyExtended()); },
     [](ByteReader& in) { return Assign("Frequency2", &F::SetFrequency2, in.AnyExtended()); },
@@ -176,7 +176,8 @@ class Program {
   }
 
   void RequireTwins(const char* step) const {
-    if (!(FilterSnapshot(bySample_) == FilterSnapshot(byBlock_))) Fail(std::string("the twins differ after ") + step + Where());
+    if (!(FilterSnapshot(bySample_) == FilterSnapshot(byBlock_)))
+      Fail(std::string("the twins differ after ") + step + Where());
   }
 
   std::string Where() const { return " after:\n" + log_; }

@@ -104,7 +104,8 @@ bool SameBits(std::span<const Extended> a, std::span<const Extended> b) {
 bool SameBits(std::span<const float> a, std::span<const float> b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::memcmp(&a[i], &b[i], sizeof(float)) != 0 && !(std::isnan(a[i]) && std::isnan(b[i]))) return false;
+    if (std::memcmp(&a[i], &b[i], sizeof(float)) != 0 && !(std::isnan(a[i]) && std::isnan(b[i])))
+      return false;
   return true;
 }
 

@@ -137,7 +137,7 @@ class Soak {
       const int corner = Pick(3) == 0 ? 0 : 1 + Pick(100);
       fm_.tbFilterFreq1->setValue(corner);
       fm_.tbFilterFreq2->setValue(std::min(100, corner + Pick(2)));
-      Click({fm_.rbLowpassFilter, fm_.rbHighpassFilter, fm_.rbBandpassFilter, fm_.rbBandstopFilter});
+      ClickResponse();
     }
     for (int n = 1 + Pick(3); n > 0; --n) {
       switch (Pick(9)) {
@@ -145,7 +145,7 @@ class Soak {
         case 1: fm_.tbSourceFreq->setValue(Pick(101)); break;
         case 2: fm_.tbSourceAmp->setValue(Pick(101)); break;
         case 3: Click({fm_.rbButterworth, fm_.rbChebyshev, fm_.rbBessel}); break;
-        case 4: Click({fm_.rbLowpassFilter, fm_.rbHighpassFilter, fm_.rbBandpassFilter, fm_.rbBandstopFilter}); break;
+        case 4: ClickResponse(); break;
         case 5: fm_.tbFilterOrder->setValue(1 + Pick(8)); break;
         case 6: fm_.tbFilterFreq1->setValue(Pick(101)); break;
         case 7: fm_.tbFilterFreq2->setValue(Pick(101)); break;
@@ -171,6 +171,20 @@ class Soak {
     }
   }
 
+  // The recorder sees the source chart's vertices where the chart maps
+  // them: the start-up sine of amplitude 100 spans the pixels of +100 to
+  // -100.
+  void CheckRecorderSeesTheSine() {
+    PolylineRecorder recorder(fm_.Chart1->size());
+    fm_.Chart1->render(&recorder);
+    ASSERT_GT(recorder.Vertices().size(), 100u) << "the recorder saw no line";
+    const auto [top, bottom] = std::minmax_element(
+        recorder.Vertices().begin(), recorder.Vertices().end(),
+        [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); });
+    EXPECT_NEAR(top->y(), fm_.Chart1->MapToPixel(0.0, 100.0).y(), 0.5);
+    EXPECT_NEAR(bottom->y(), fm_.Chart1->MapToPixel(0.0, -100.0).y(), 0.5);
+  }
+
   // Paints both charts and checks every vertex against the plot rectangle;
   // returns how many vertices were painted.
   std::size_t CheckPainting() {
@@ -180,7 +194,9 @@ class Soak {
       chart->render(&recorder);
       const QRect plot = chart->PlotRect();
       for (const QPointF& p : recorder.Vertices()) {
-        EXPECT_TRUE(p.x() >= plot.left() && p.x() <= plot.right() && p.y() >= plot.top() && p.y() <= plot.bottom())
+        const bool inside =
+            p.x() >= plot.left() && p.x() <= plot.right() && p.y() >= plot.top() && p.y() <= plot.bottom();
+        EXPECT_TRUE(inside)
             << chart->objectName().toStdString() << " painted (" << p.x() << ", " << p.y() << ") outside "
             << plot.left() << ".." << plot.right() << " x " << plot.top() << ".." << plot.bottom();
         if (::testing::Test::HasFailure()) return painted;
@@ -194,6 +210,9 @@ class Soak {
   int Pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(rng_); }
   void Click(std::initializer_list<QRadioButton*> buttons) {
     buttons.begin()[Pick(static_cast<int>(buttons.size()))]->click();
+  }
+  void ClickResponse() {
+    Click({fm_.rbLowpassFilter, fm_.rbHighpassFilter, fm_.rbBandpassFilter, fm_.rbBandstopFilter});
   }
 
   TfmMain fm_;
@@ -213,7 +232,7 @@ TEST(IirSoak, SamplePathRunsBoundedWithoutLosingSamples) {
   // then hold is the baseline.
   soak.RunTo(2000);
   soak.CheckSamples();
-  ASSERT_GT(soak.CheckPainting(), 100u) << "the recorder saw no line";
+  soak.CheckRecorderSeesTheSine();
   const double baseline = ResidentMiB();
   double peak = baseline;
 
