@@ -14,27 +14,17 @@ CORPUS = pathlib.Path(__file__).resolve().parent / "corpus"
 
 # --- stored forms -------------------------------------------------------------
 
-IIR_FORM = """object sigIIRFilter1: TsigIIRFilter
-  Kind = fkButterworth
-  Response = ftLowpass
-  Frequency1 = 40
-  Frequency2 = 40
-  SampleRate = 1000
-  ManualReset = True
-end
-"""
+ROOT = pathlib.Path(__file__).resolve().parent.parent
 
-PERF_FORM = """object sigIIRFilter: TsigIIRFilter
-  Kind = fkButterworth
-  Response = ftHighpass
-  Frequency1 = 400
-  Frequency2 = 400
-  SampleRate = 44100
-end
-object sigFFT1: TsigFFT
-  BufferSize = 512
-end
-"""
+
+def stored_form_of(header):
+    """The raw string literal R"(...)" of a program's header: its stored form."""
+    text = (ROOT / header).read_text()
+    return text[text.index('R"(') + 3:text.index(')"')]
+
+
+IIR_FORM = stored_form_of("iir/MainForm.h")
+PERF_FORM = stored_form_of("perf/MainComponents.h")
 
 EVERY_PROPERTY = """object sigIIRFilter1: TsigIIRFilter
   Kind = fkChebyshev
