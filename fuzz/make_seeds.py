@@ -59,6 +59,10 @@ STORED_FORMS = {
                             "  Frequency2 = inf\n  SampleRate = 1.18973149535723176502e4932\n"
                             "  Ripple = 3.6451995318824746025e-4951\n"),
     "tiny-rate": filter_form("  Response = ftBandstop\n  Order = 8\n  SampleRate = 0.0001\n"),
+    # loads up to its design, which divides by zero: the load is undone
+    "failing-design": filter_form("  Response = ftBandpass\n  Order = 8\n  Frequency1 = 1e-10\n"
+                                  "  Frequency2 = 1e-10\n  SampleRate = 9.9999999999e-11\n")
+    + fft_form("  Power = 3\n", "loadedFirst"),
     "order-out-of-range": filter_form("  Order = 99999999999999999999\n  Kind = fkBessel\n"),
     "repeated": filter_form("  Order = 3\n  Order = 0\n  Order = 8\n  Kind = fkBessel\n  Kind = fkChebyshev\n"),
     "fft-every-property": fft_form("  Power = 12\n  BufferSize = 4096\n  Window = fwGaussian\n"),
