@@ -34,7 +34,7 @@ constexpr int MaxSteps = 16;
 // The points a program may go through in resizes, windows, generated data
 // and transforms (each checked against its reference); it ends once it has
 // spent them, so that one input takes milliseconds at any size.
-constexpr std::size_t WorkBudget = 1 << 17;
+constexpr std::size_t WorkBudget = 1 << 16;
 // The window table is compared with WindowValue at this many indices
 // spread over it (all of them for smaller sizes).
 constexpr std::size_t WindowSamples = 256;
