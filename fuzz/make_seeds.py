@@ -17,14 +17,19 @@ CORPUS = pathlib.Path(__file__).resolve().parent / "corpus"
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 
 
-def stored_form_of(header):
-    """The raw string literal R"(...)" of a program's header: its stored form."""
-    text = (ROOT / header).read_text()
-    return text[text.index('R"(') + 3:text.index(')"')]
+def stored_form_of(folder, head):
+    """The stored form a program keeps in one of its headers as a raw string
+    literal R"(...)" that begins with head."""
+    for header in sorted((ROOT / folder).glob("*.h")):
+        text = header.read_text()
+        start = text.find('R"(' + head)
+        if start >= 0:
+            return text[start + 3:text.index(')"', start)]
+    raise SystemExit(f"no stored form beginning with {head!r} in {folder}/")
 
 
-IIR_FORM = stored_form_of("iir/MainForm.h")
-PERF_FORM = stored_form_of("perf/MainComponents.h")
+IIR_FORM = stored_form_of("iir", "object sigIIRFilter1: TsigIIRFilter")
+PERF_FORM = stored_form_of("perf", "object sigIIRFilter: TsigIIRFilter")
 
 EVERY_PROPERTY = """object sigIIRFilter1: TsigIIRFilter
   Kind = fkChebyshev
