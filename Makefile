@@ -6,13 +6,19 @@ ASAN_BUILD  ?= build-asan
 JOBS        ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-# What the build, the tests, the benchmarks and the demo need from Debian.
+# What the build, the tests, the benchmarks, the demo and the fuzz runs
+# (Clang with libFuzzer and the sanitizer runtimes) need from Debian.
 PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
             qt6-base-dev libgl-dev libfftw3-dev libkissfft-dev xvfb x11-apps \
             fonts-dejavu-core python3 python3-dev pybind11-dev python3-numpy \
-            python3-pytest python3-scipy
+            python3-pytest python3-scipy \
+            clang-14 libclang-rt-14-dev
 
-.PHONY: all deps configure build asan test demo perf bench references clean
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 300
+SOAK_SAMPLES ?= 100000000
+
+.PHONY: all deps configure build asan test demo perf bench references fuzz soak clean
 
 all: build
 
@@ -54,10 +60,26 @@ perf: build
 bench: build
 	./scripts/bench.sh $(BUILD)
 
+# Every fuzz target built with Clang for libFuzzer under ASan+UBSan, its
+# corpus replayed, then run coverage-guided for FUZZ_SECONDS each.
+fuzz: deps
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
+	      -DTESSARO_FUZZ=ON -DTESSARO_BUILD_TESTS=OFF -DTESSARO_BUILD_BENCH=OFF \
+	      -DTESSARO_BUILD_PROGRAMS=OFF -DTESSARO_INSTALL=OFF $(CMAKE_FLAGS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	cd $(FUZZ_BUILD) && ctest --output-on-failure -j $(JOBS)
+	./scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# The IIR window's sample path through SOAK_SAMPLES samples (the tests run
+# a short form).
+soak: configure
+	cmake --build $(BUILD) -j $(JOBS) --target test_iir_soak
+	QT_QPA_PLATFORM=offscreen TESSARO_SOAK_SAMPLES=$(SOAK_SAMPLES) $(BUILD)/tests/iir/test_iir_soak
+
 # Regenerates the committed reference data (needs python3-scipy, python3-mpmath).
 references:
 	@if [ "$$(id -u)" = 0 ]; then apt-get install -y -qq --no-install-recommends python3-scipy python3-mpmath; fi
 	for s in $$(find tests -path "*/reference/*.py" | sort); do /usr/bin/python3 $$s || exit 1; done
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

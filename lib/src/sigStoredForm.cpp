@@ -46,12 +46,15 @@ TPropertyValue ParseValue(const TPropertyInfo& prop, std::string_view text, int 
       return v;
     }
     case TPropertyType::Extended: {
-      // Finite numbers and infinities; NaN is never stored.
+      // Finite numbers and infinities; NaN is never stored. The number is
+      // read from a terminated copy: libstdc++ 12 measures a text that
+      // begins like "inf" or "nan" with strlen, past the end of the view.
+      const std::string copy(text);
+      const char* last = copy.c_str() + copy.size();
       Extended v = 0.0L;
-      auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-      if (ec == std::errc::result_out_of_range && end == text.data() + text.size())
-        ec = ParseSubnormal(std::string(text), v);
-      if (text.empty() || ec != std::errc() || end != text.data() + text.size() || std::isnan(v))
+      auto [end, ec] = std::from_chars(copy.c_str(), last, v);
+      if (ec == std::errc::result_out_of_range && end == last) ec = ParseSubnormal(copy, v);
+      if (copy.empty() || ec != std::errc() || end != last || std::isnan(v))
         throw TStoredFormError(line, "malformed number " + Quote(text) + " for " + name);
       return v;
     }

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -99,6 +101,28 @@ TEST_F(StoredForm, ExtendedValuesRoundTripBitForBit) {
     tessaro::ReadComponent(b, tessaro::WriteComponent(a));
     EXPECT_TRUE(b.Gain() == v) << tessaro::WriteComponent(a);
     EXPECT_EQ(std::signbit(b.Gain()), std::signbit(v));
+  }
+}
+
+// A text need not be terminated: every number is read inside the view (an
+// AddressSanitizer build sees any read past the end of the buffer).
+TEST_F(StoredForm, UnterminatedTextIsReadInsideItsView) {
+  const std::pair<const char*, Extended> cases[] = {
+      {"inf", std::numeric_limits<Extended>::infinity()},
+      {"-INFINITY", -std::numeric_limits<Extended>::infinity()},
+      {"nan", 0.0L},  // rejected, the gain stays 0
+      {"1e-4950", 1e-4950L},
+      {"2.5", 2.5L}};
+  for (const auto& [value, gain] : cases) {
+    const std::string text = std::string("object p: TProbe\n Gain = ") + value + "\nend";
+    const auto buffer = std::make_unique<char[]>(text.size());
+    std::memcpy(buffer.get(), text.data(), text.size());
+    TProbe p;
+    try {
+      tessaro::ReadComponent(p, std::string_view(buffer.get(), text.size()));
+    } catch (const TStoredFormError&) {
+    }
+    EXPECT_TRUE(p.Gain() == gain) << value;
   }
 }
 
