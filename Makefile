@@ -9,7 +9,7 @@ CMAKE_FLAGS ?=
 # What the build, the tests, the benchmarks and the demo need from Debian.
 PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
             qt6-base-dev libgl-dev libfftw3-dev libkissfft-dev xvfb x11-apps \
-            fonts-dejavu-core python3
+            fonts-dejavu-core python3 libcli11-dev libsndfile1-dev nlohmann-json3-dev
 
 .PHONY: all deps configure build asan test demo perf bench references clean
 

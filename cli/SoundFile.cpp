@@ -1,0 +1,279 @@
+#include "SoundFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <utility>
+
+#include "Errors.h"
+
+namespace cli {
+namespace {
+
+struct TFormatName {
+  const char* Name;
+  int Format;
+};
+
+constexpr std::array MajorFormats{
+    TFormatName{"wav", SF_FORMAT_WAV},     TFormatName{"wavex", SF_FORMAT_WAVEX},
+    TFormatName{"aiff", SF_FORMAT_AIFF},   TFormatName{"au", SF_FORMAT_AU},
+    TFormatName{"raw", SF_FORMAT_RAW},     TFormatName{"w64", SF_FORMAT_W64},
+    TFormatName{"rf64", SF_FORMAT_RF64},   TFormatName{"caf", SF_FORMAT_CAF},
+    TFormatName{"flac", SF_FORMAT_FLAC},   TFormatName{"ogg", SF_FORMAT_OGG},
+    TFormatName{"mpeg", SF_FORMAT_MPEG},   TFormatName{"paf", SF_FORMAT_PAF},
+    TFormatName{"svx", SF_FORMAT_SVX},     TFormatName{"nist", SF_FORMAT_NIST},
+    TFormatName{"voc", SF_FORMAT_VOC},     TFormatName{"ircam", SF_FORMAT_IRCAM},
+    TFormatName{"mat4", SF_FORMAT_MAT4},   TFormatName{"mat5", SF_FORMAT_MAT5},
+    TFormatName{"pvf", SF_FORMAT_PVF},     TFormatName{"xi", SF_FORMAT_XI},
+    TFormatName{"htk", SF_FORMAT_HTK},     TFormatName{"sds", SF_FORMAT_SDS},
+    TFormatName{"avr", SF_FORMAT_AVR},     TFormatName{"sd2", SF_FORMAT_SD2},
+    TFormatName{"wve", SF_FORMAT_WVE},     TFormatName{"mpc2k", SF_FORMAT_MPC2K},
+};
+
+constexpr std::array Subtypes{
+    TFormatName{"pcm_s8", SF_FORMAT_PCM_S8},       TFormatName{"pcm_u8", SF_FORMAT_PCM_U8},
+    TFormatName{"pcm_16", SF_FORMAT_PCM_16},       TFormatName{"pcm_24", SF_FORMAT_PCM_24},
+    TFormatName{"pcm_32", SF_FORMAT_PCM_32},       TFormatName{"float", SF_FORMAT_FLOAT},
+    TFormatName{"double", SF_FORMAT_DOUBLE},       TFormatName{"ulaw", SF_FORMAT_ULAW},
+    TFormatName{"alaw", SF_FORMAT_ALAW},           TFormatName{"ima_adpcm", SF_FORMAT_IMA_ADPCM},
+    TFormatName{"ms_adpcm", SF_FORMAT_MS_ADPCM},   TFormatName{"gsm610", SF_FORMAT_GSM610},
+    TFormatName{"vox_adpcm", SF_FORMAT_VOX_ADPCM}, TFormatName{"g721_32", SF_FORMAT_G721_32},
+    TFormatName{"g723_24", SF_FORMAT_G723_24},     TFormatName{"g723_40", SF_FORMAT_G723_40},
+    TFormatName{"dwvw_12", SF_FORMAT_DWVW_12},     TFormatName{"dwvw_16", SF_FORMAT_DWVW_16},
+    TFormatName{"dwvw_24", SF_FORMAT_DWVW_24},     TFormatName{"dpcm_8", SF_FORMAT_DPCM_8},
+    TFormatName{"dpcm_16", SF_FORMAT_DPCM_16},     TFormatName{"vorbis", SF_FORMAT_VORBIS},
+    TFormatName{"opus", SF_FORMAT_OPUS},           TFormatName{"alac_16", SF_FORMAT_ALAC_16},
+    TFormatName{"alac_20", SF_FORMAT_ALAC_20},     TFormatName{"alac_24", SF_FORMAT_ALAC_24},
+    TFormatName{"alac_32", SF_FORMAT_ALAC_32},     TFormatName{"mp3", SF_FORMAT_MPEG_LAYER_III},
+};
+
+template <std::size_t N>
+std::vector<std::string> Names(const std::array<TFormatName, N>& table) {
+  std::vector<std::string> names;
+  for (const TFormatName& entry : table) names.emplace_back(entry.Name);
+  return names;
+}
+
+template <std::size_t N>
+int Find(const std::array<TFormatName, N>& table, const std::string& name) {
+  for (const TFormatName& entry : table)
+    if (name == entry.Name) return entry.Format;
+  return 0;
+}
+
+// Bits of an integer PCM subtype, 0 for the others.
+int IntegerBits(int subtype) {
+  switch (subtype) {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8: return 8;
+    case SF_FORMAT_PCM_16: return 16;
+    case SF_FORMAT_PCM_24: return 24;
+    case SF_FORMAT_PCM_32: return 32;
+    default: return 0;
+  }
+}
+
+// libsndfile's name of a major format or a subtype.
+std::string Describe(int format) {
+  SF_FORMAT_INFO info{};
+  info.format = format;
+  if (sf_command(nullptr, SFC_GET_FORMAT_INFO, &info, sizeof info) != 0 || !info.name)
+    return "format " + std::to_string(format);
+  return info.name;
+}
+
+// libsndfile's messages end in a full stop; ours carry none.
+std::string Trimmed(const char* message) {
+  std::string text = message ? message : "unknown libsndfile error";
+  while (!text.empty() && (text.back() == '.' || text.back() == '\n' || text.back() == ' ')) text.pop_back();
+  for (char& c : text)
+    if (c == '\n') c = ' ';
+  return text;
+}
+
+bool Writable(SF_INFO info) { return sf_format_check(&info) != 0; }
+
+}  // namespace
+
+TSoundFile TSoundFile::OpenRead(const std::string& path) {
+  const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0) throw RunError(path, std::strerror(errno));
+  struct stat status {};
+  if (fstat(descriptor, &status) == 0 && S_ISDIR(status.st_mode)) {
+    close(descriptor);
+    throw RunError(path, "is a folder, not a sound file");
+  }
+  SF_INFO info{};
+  SNDFILE* file = sf_open_fd(descriptor, SFM_READ, &info, SF_FALSE);
+  if (!file) {
+    const std::string problem = Trimmed(sf_strerror(nullptr));
+    close(descriptor);
+    throw RunError(path, "cannot be read: " + problem);
+  }
+  TSoundFile sound(file, path, info);
+  sound.descriptor_ = descriptor;
+  return sound;
+}
+
+TSoundFile TSoundFile::OpenWrite(int descriptor, const std::string& path, const SF_INFO& info) {
+  SF_INFO wanted = info;
+  if (!Writable(wanted))
+    throw RunError(path, "libsndfile cannot write " + DescribeFormat(info.format) + " with " +
+                             std::to_string(info.channels) + " channels at " + std::to_string(info.samplerate) + " Hz");
+  SNDFILE* file = sf_open_fd(descriptor, SFM_WRITE, &wanted, SF_FALSE);
+  if (!file) throw RunError(path, "cannot be written: " + Trimmed(sf_strerror(nullptr)));
+  return TSoundFile(file, path, wanted);
+}
+
+TSoundFile::TSoundFile(SNDFILE* file, const std::string& path, const SF_INFO& info)
+    : file_(file), path_(path), info_(info) {
+  const int subtype = info.format & SF_FORMAT_SUBMASK;
+  bits_ = IntegerBits(subtype);
+  type_ = subtype == SF_FORMAT_FLOAT    ? TSampleType::Float
+          : subtype == SF_FORMAT_DOUBLE ? TSampleType::Double
+          : bits_ > 0                   ? TSampleType::Integer
+                                        : TSampleType::Decoded;
+  // A float file read as float is taken as it is stored, never rescaled.
+  sf_command(file_, SFC_SET_SCALE_FLOAT_INT_READ, nullptr, SF_FALSE);
+  if (type_ == TSampleType::Decoded) sf_command(file_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+}
+
+TSoundFile::TSoundFile(TSoundFile&& other) noexcept
+    : file_(std::exchange(other.file_, nullptr)),
+      path_(std::move(other.path_)),
+      info_(other.info_),
+      type_(other.type_),
+      bits_(other.bits_),
+      clipped_(other.clipped_),
+      descriptor_(std::exchange(other.descriptor_, -1)) {}
+
+TSoundFile::~TSoundFile() {
+  if (file_) sf_close(file_);
+  if (descriptor_ >= 0) close(descriptor_);
+}
+
+void TSoundFile::Fail(const char* what) const {
+  throw RunError(path_, std::string(what) + ": " + Trimmed(sf_strerror(file_)));
+}
+
+std::size_t TSoundFile::Read(std::span<tessaro::Extended> interleaved) {
+  const std::size_t channels = static_cast<std::size_t>(info_.channels);
+  const sf_count_t frames = static_cast<sf_count_t>(interleaved.size() / channels);
+  sf_count_t got = 0;
+  tessaro::Extended* out = interleaved.data();
+  switch (type_) {
+    case TSampleType::Float:
+      floats_.resize(interleaved.size());
+      got = sf_readf_float(file_, floats_.data(), frames);
+      for (std::size_t i = 0; i < static_cast<std::size_t>(got) * channels; ++i) out[i] = floats_[i];
+      break;
+    case TSampleType::Integer:
+      // Left-justified 32-bit integers: 2^-31 scales any width exactly.
+      integers_.resize(interleaved.size());
+      got = sf_readf_int(file_, integers_.data(), frames);
+      for (std::size_t i = 0; i < static_cast<std::size_t>(got) * channels; ++i)
+        out[i] = static_cast<tessaro::Extended>(integers_[i]) * 0x1p-31L;
+      break;
+    case TSampleType::Double:
+    case TSampleType::Decoded:
+      doubles_.resize(interleaved.size());
+      got = sf_readf_double(file_, doubles_.data(), frames);
+      for (std::size_t i = 0; i < static_cast<std::size_t>(got) * channels; ++i) out[i] = doubles_[i];
+      break;
+  }
+  if (got < frames && sf_error(file_) != SF_ERR_NO_ERROR) Fail("read error");
+  return static_cast<std::size_t>(got);
+}
+
+void TSoundFile::Write(std::span<const tessaro::Extended> interleaved) {
+  const std::size_t count = interleaved.size();
+  const sf_count_t frames = static_cast<sf_count_t>(count / static_cast<std::size_t>(info_.channels));
+  const tessaro::Extended* in = interleaved.data();
+  sf_count_t written = 0;
+  switch (type_) {
+    case TSampleType::Float:
+      floats_.resize(count);
+      for (std::size_t i = 0; i < count; ++i) floats_[i] = static_cast<float>(in[i]);
+      written = sf_writef_float(file_, floats_.data(), frames);
+      break;
+    case TSampleType::Double:
+      doubles_.resize(count);
+      for (std::size_t i = 0; i < count; ++i) doubles_[i] = static_cast<double>(in[i]);
+      written = sf_writef_double(file_, doubles_.data(), frames);
+      break;
+    case TSampleType::Integer: {
+      // Rounded on the file's own grid, then moved to the top of the 32-bit
+      // word where libsndfile expects it.
+      integers_.resize(count);
+      const tessaro::Extended scale = std::ldexp(1.0L, bits_ - 1);
+      const tessaro::Extended lowest = -scale;
+      const tessaro::Extended highest = scale - 1.0L;
+      const int shift = 32 - bits_;
+      for (std::size_t i = 0; i < count; ++i) {
+        tessaro::Extended v = std::nearbyint(in[i] * scale);
+        if (!(v >= lowest && v <= highest)) {
+          ++clipped_;
+          v = std::isnan(v) ? 0.0L : v < lowest ? lowest : highest;
+        }
+        integers_[i] = static_cast<int>(static_cast<std::uint32_t>(static_cast<std::int64_t>(v)) << shift);
+      }
+      written = sf_writef_int(file_, integers_.data(), frames);
+      break;
+    }
+    case TSampleType::Decoded:
+      doubles_.resize(count);
+      for (std::size_t i = 0; i < count; ++i) {
+        tessaro::Extended v = in[i];
+        if (!(v >= -1.0L && v <= 1.0L)) {
+          ++clipped_;
+          v = std::isnan(v) ? 0.0L : v < -1.0L ? -1.0L : 1.0L;
+        }
+        doubles_[i] = static_cast<double>(v);
+      }
+      written = sf_writef_double(file_, doubles_.data(), frames);
+      break;
+  }
+  if (written != frames) Fail("write error");
+}
+
+void TSoundFile::Close() {
+  SNDFILE* file = std::exchange(file_, nullptr);
+  if (file && sf_close(file) != 0) throw RunError(path_, "cannot be finished: " + Trimmed(sf_strerror(nullptr)));
+}
+
+std::vector<std::string> MajorFormatNames() { return Names(MajorFormats); }
+std::vector<std::string> SubtypeNames() { return Names(Subtypes); }
+int MajorFormat(const std::string& name) { return Find(MajorFormats, name); }
+int Subtype(const std::string& name) { return Find(Subtypes, name); }
+
+std::string DescribeFormat(int format) {
+  return Describe(format & SF_FORMAT_TYPEMASK) + " (" + Describe(format & SF_FORMAT_SUBMASK) + ")";
+}
+
+int OutputFormat(const SF_INFO& input, int major, int subtype, const std::string& path) {
+  SF_INFO info = input;
+  const int newMajor = major ? major : input.format & SF_FORMAT_TYPEMASK;
+  const int newSubtype = subtype ? subtype : input.format & SF_FORMAT_SUBMASK;
+  // The byte order of the input only where the container stays the same.
+  const int endian = major ? 0 : input.format & SF_FORMAT_ENDMASK;
+  info.format = newMajor | newSubtype | endian;
+  if (!Writable(info) && !subtype) {
+    const int usual = newMajor == SF_FORMAT_FLAC ? SF_FORMAT_PCM_24
+                      : newMajor == SF_FORMAT_OGG ? SF_FORMAT_VORBIS
+                                                   : newSubtype;
+    info.format = newMajor | usual | endian;
+  }
+  if (!Writable(info))
+    throw RunError(path, "libsndfile cannot write " + DescribeFormat(info.format) + " with " +
+                             std::to_string(info.channels) + " channels at " + std::to_string(info.samplerate) +
+                             " Hz; choose another --format or --subtype");
+  return info.format;
+}
+
+}  // namespace cli
