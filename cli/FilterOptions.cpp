@@ -183,6 +183,15 @@ void AddFilterOptions(CLI::App& command, TFilterOptions& options, TRateOption ra
           options.SampleRate = v;
         },
         "Sample rate in Hz (default 44100)"));
+  else
+    group
+        ->add_option_function<std::string>("--rate",
+                                           [](const std::string&) {
+                                             throw CLI::ValidationError(
+                                                 "--rate", "the filter runs at the file's sample rate; "
+                                                           "--rate belongs to design");
+                                           })
+        ->group("");
   // Realisation: --structure direct|cascade|auto, the filter's Structure
   // property (TsigIIRStructure: fsDirect, fsCascade, fsAuto), joins the
   // design options here once the library offers it.

@@ -1,32 +1,51 @@
 #include "Plot.h"
 
-#include <QApplication>
-#include <QImage>
-#include <QPainter>
+#include <dlfcn.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
-#include <cstdlib>
-#include <memory>
+#include <string>
 
-#include "Chart.h"
 #include "Errors.h"
 #include "OutputFile.h"
+#include "PlotModule.h"
 
 namespace cli {
 namespace {
 
-const QColor CurveColor(0, 0, 192);
+// The folder of the running program.
+std::string ProgramFolder() {
+  char path[PATH_MAX];
+  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) return ".";
+  const std::string program(path, static_cast<std::size_t>(length));
+  return program.substr(0, program.find_last_of('/'));
+}
 
-// The application object, made on the first plot and kept to the end.
-void StartQt() {
-  static std::unique_ptr<QApplication> application;
-  if (application) return;
-  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  static int argc = 1;
-  static char name[] = "tessaro";
-  static char* argv[] = {name, nullptr};
-  application = std::make_unique<QApplication>(argc, argv);
+// The module beside the installed program (TESSARO_PLOT_MODULE_DIR, relative
+// to it) or, in the build tree, right next to it.
+TRenderPlot* LoadRenderer(const std::string& where) {
+  static TRenderPlot* render = nullptr;
+  if (render) return render;
+  const std::string folder = ProgramFolder();
+  std::string problems;
+  for (const std::string& candidate : {folder + "/" TESSARO_PLOT_MODULE_DIR "/" TESSARO_PLOT_MODULE,
+                                       folder + "/" TESSARO_PLOT_MODULE}) {
+    if (access(candidate.c_str(), F_OK) != 0) continue;
+    void* module = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!module) {
+      problems = dlerror();
+      continue;
+    }
+    render = reinterpret_cast<TRenderPlot*>(dlsym(module, RenderPlotSymbol));
+    if (render) return render;
+    problems = candidate + " has no " + RenderPlotSymbol;
+  }
+  throw RunError(where, "cannot draw: " +
+                            (problems.empty() ? std::string("the plot module " TESSARO_PLOT_MODULE " is not installed")
+                                              : problems));
 }
 
 }  // namespace
@@ -49,28 +68,10 @@ void DecibelRange(const std::vector<double>& decibels, double range, double& min
 void WritePlot(const std::string& path, TPlotSize size, std::span<const TPlotPanel> panels,
                std::span<const std::string> inputs) {
   TOutputFile output(path, inputs);
-  StartQt();
-  QImage image(size.Width, size.Height, QImage::Format_RGB32);
-  image.fill(Qt::white);
-  {
-    QPainter painter(&image);
-    const int count = static_cast<int>(panels.size());
-    for (int i = 0; i < count; ++i) {
-      const TPlotPanel& panel = panels[static_cast<std::size_t>(i)];
-      const int top = size.Height * i / count;
-      const int bottom = size.Height * (i + 1) / count;
-      TChart chart;
-      chart.resize(size.Width, bottom - top);
-      chart.Title().SetText(QString::fromStdString(panel.Title));
-      chart.BottomAxis().SetMinMax(panel.XMinimum, panel.XMaximum);
-      chart.LeftAxis().SetMinMax(panel.YMinimum, panel.YMaximum);
-      TFastLineSeries& series = chart.AddSeries(CurveColor);
-      for (std::size_t k = 0; k < panel.X.size(); ++k) series.AddXY(panel.X[k], panel.Y[k]);
-      chart.render(&painter, QPoint(0, top));
-    }
-  }
-  if (!image.save(QString::fromStdString(output.TemporaryPath()), "PNG"))
-    throw RunError(path, "the PNG image could not be written");
+  TRenderPlot* render = LoadRenderer(path);
+  std::string problem;
+  if (!render(output.TemporaryPath().c_str(), size, panels.data(), panels.size(), &problem))
+    throw RunError(path, problem);
   output.Commit();
 }
 

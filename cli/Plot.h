@@ -1,7 +1,7 @@
 // Pictures of curves, drawn with the project's chart control into an image
-// and saved as PNG, without a display. Qt starts on the first plot only
-// (on the offscreen platform unless QT_QPA_PLATFORM names another), so a
-// run that plots nothing never pays for it.
+// and saved as PNG, without a display. The drawing lives in a module that
+// is loaded on the first plot (PlotModule.h), so a run that plots nothing
+// neither loads nor starts Qt.
 #pragma once
 
 #include <span>

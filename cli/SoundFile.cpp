@@ -253,7 +253,7 @@ int MajorFormat(const std::string& name) { return Find(MajorFormats, name); }
 int Subtype(const std::string& name) { return Find(Subtypes, name); }
 
 std::string DescribeFormat(int format) {
-  return Describe(format & SF_FORMAT_TYPEMASK) + " (" + Describe(format & SF_FORMAT_SUBMASK) + ")";
+  return Describe(format & SF_FORMAT_TYPEMASK) + ", " + Describe(format & SF_FORMAT_SUBMASK);
 }
 
 int OutputFormat(const SF_INFO& input, int major, int subtype, const std::string& path) {
