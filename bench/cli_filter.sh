@@ -16,30 +16,27 @@ in=$work/in.wav
 out=$work/out.wav
 "$peer" generate "$in" "$seconds"
 
-# Wall time of one command in seconds.
+# Wall and CPU (user + system) seconds of one command.
 timed() {
-  local start end
-  start=$(date +%s%N)
-  "$@"
-  end=$(date +%s%N)
-  awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", (b - a) / 1e9 }'
+  local TIMEFORMAT='%R %U %S'
+  { time "$@" 2>/dev/null; } 2>&1 | awk '{ printf "%.3f %.3f\n", $1, $2 + $3 }'
 }
 smaller() { awk -v a="$1" -v b="$2" 'BEGIN { print (b == "" || a < b) ? a : b }'; }
 
-best_tool=
-best_peer=
-samples=
+wall_tool= cpu_tool= wall_peer= cpu_peer= samples=
 for run in 1 2 3; do
-  t=$(timed "$tool" filter --quiet --response bandpass --order 4 --f1 500 --f2 2000 "$in" "$out")
-  read -r p samples < <("$peer" process "$in")
-  best_tool=$(smaller "$t" "$best_tool")
-  best_peer=$(smaller "$p" "$best_peer")
+  read -r w c < <(timed "$tool" filter --quiet --response bandpass --order 4 --f1 500 --f2 2000 "$in" "$out")
+  wall_tool=$(smaller "$w" "$wall_tool"); cpu_tool=$(smaller "$c" "$cpu_tool")
+  read -r w c samples < <("$peer" process "$in")
+  wall_peer=$(smaller "$w" "$wall_peer"); cpu_peer=$(smaller "$c" "$cpu_peer")
 done
 
 echo "Input: $seconds s of stereo 48 kHz float WAV ($(du -h "$in" | cut -f1)), $samples samples"
 echo "Design: Butterworth bandpass, order 4, 500 to 2000 Hz; fastest of 3 runs"
-awk -v s="$samples" -v t="$best_tool" -v p="$best_peer" 'BEGIN {
-  printf "%-34s %8.3f s  %6.1f M samples/s\n", "tessaro filter (file to file)", t, s / t / 1e6
-  printf "%-34s %8.3f s  %6.1f M samples/s\n", "block Process alone, in memory", p, s / p / 1e6
-  printf "tessaro filter takes %.2f times as long\n", t / p
+echo "Processor: $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores"
+awk -v s="$samples" -v wt="$wall_tool" -v ct="$cpu_tool" -v wp="$wall_peer" -v cp="$cpu_peer" 'BEGIN {
+  printf "%-32s %9s %9s %14s\n", "", "wall (s)", "CPU (s)", "M samples/s"
+  printf "%-32s %9.3f %9.3f %14.1f\n", "tessaro filter, file to file", wt, ct, s / wt / 1e6
+  printf "%-32s %9.3f %9.3f %14.1f\n", "block Process alone, in memory", wp, cp, s / wp / 1e6
+  printf "tessaro filter / block Process: %.2f (wall), %.2f (CPU)\n", wt / wp, ct / cp
 }'

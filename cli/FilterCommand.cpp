@@ -51,8 +51,7 @@ void Run(const TFilterCommandOptions& options) {
 
   std::vector<tessaro::Extended> frames(BlockFrames * channels);
   std::vector<tessaro::Extended> channel(BlockFrames);
-  const std::uint64_t total = info.frames > 0 && info.frames < SF_COUNT_MAX ? static_cast<std::uint64_t>(info.frames) : 0;
-  TProgress progress("filter", total, !options.Quiet);
+  TProgress progress("filter", input.KnownFrames(), !options.Quiet);
   std::uint64_t done = 0;
   while (const std::size_t count = input.Read(frames)) {
     const std::span<tessaro::Extended> block(channel.data(), count);

@@ -37,6 +37,10 @@ class TSoundFile {
   ~TSoundFile();
 
   const SF_INFO& Info() const { return info_; }
+  // Frames in the file, 0 when libsndfile cannot tell (a pipe, say).
+  std::uint64_t KnownFrames() const {
+    return info_.frames > 0 && info_.frames < SF_COUNT_MAX ? static_cast<std::uint64_t>(info_.frames) : 0;
+  }
   const std::string& Path() const { return path_; }
 
   // Reads up to interleaved.size() / channels frames; returns how many were

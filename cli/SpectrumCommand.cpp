@@ -117,8 +117,7 @@ void Run(const TSpectrumOptions& options) {
 
   TWelch welch(options.Size, WindowKind(options.Window), options.Overlap);
   std::vector<tessaro::Extended> frames(BlockFrames * channels);
-  const std::uint64_t total = info.frames > 0 && info.frames < SF_COUNT_MAX ? static_cast<std::uint64_t>(info.frames) : 0;
-  TProgress progress("spectrum", total, !options.Quiet);
+  TProgress progress("spectrum", input.KnownFrames(), !options.Quiet);
   std::uint64_t done = 0;
   while (const std::size_t count = input.Read(frames)) {
     for (std::size_t i = 0; i < count; ++i) {
