@@ -46,7 +46,7 @@ void Save(const tessaro::TsigCustomIIRFilter& filter, const std::string& path) {
   output.Commit();
 }
 
-void Plot(const tessaro::TsigCustomIIRFilter& filter, const TPlotOptions& options) {
+void Plot(const tessaro::TsigCustomIIRFilter& filter, const TPlotOptions& options, const std::string& form) {
   const std::vector<TResponsePoint> table = ResponseTable(filter, PlotPoints);
   TPlotPanel magnitude{"Magnitude (dB)", 0.0, static_cast<double>(filter.SampleRate() / 2.0L), -1.0, 1.0, {}, {}};
   TPlotPanel phase{"Phase (degrees)", magnitude.XMinimum, magnitude.XMaximum, -180.0, 180.0, {}, {}};
@@ -58,7 +58,8 @@ void Plot(const tessaro::TsigCustomIIRFilter& filter, const TPlotOptions& option
   }
   DecibelRange(magnitude.Y, 120.0, magnitude.YMinimum, magnitude.YMaximum);
   const TPlotPanel panels[] = {magnitude, phase};
-  WritePlot(options.Path, options.Size, panels, {});
+  const std::string inputs[] = {form};
+  WritePlot(options.Path, options.Size, panels, inputs);
 }
 
 void Run(const TDesignOptions& options) {
@@ -82,7 +83,7 @@ void Run(const TDesignOptions& options) {
   std::cout.flush();
   if (!std::cout) throw RunError("standard output", "write error");
   if (!options.Save.empty()) Save(filter, options.Save);
-  if (!options.Plot.Path.empty()) Plot(filter, options.Plot);
+  if (!options.Plot.Path.empty()) Plot(filter, options.Plot, options.Filter.Form);
 }
 
 }  // namespace

@@ -45,7 +45,7 @@ void Run(const TFilterCommandOptions& options) {
 
   SF_INFO outputInfo = info;
   outputInfo.format = OutputFormat(info, MajorFormat(options.Format), Subtype(options.Subtype), options.Output);
-  const std::string inputs[] = {options.Input};
+  const std::string inputs[] = {options.Input, options.Filter.Form};
   TOutputFile output(options.Output, inputs);
   TSoundFile writer = TSoundFile::OpenWrite(output.Descriptor(), options.Output, outputInfo);
 

@@ -65,6 +65,7 @@ void RefuseInputs(const std::string& path, std::span<const std::string> inputs) 
   if (stat(path.c_str(), &out) != 0) return;  // nothing there yet (or unreadable: mkstemp will tell)
   if (S_ISDIR(out.st_mode)) throw RunError(path, "is a folder, not a file");
   for (const std::string& input : inputs) {
+    if (input.empty()) continue;
     struct stat in {};
     if (stat(input.c_str(), &in) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino)
       throw RunError(path, "is the same file as the input " + input + "; choose another output");

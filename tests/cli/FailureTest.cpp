@@ -43,6 +43,8 @@ const TFailureCase FailureCases[] = {
     {"OutputIsInputByAnotherPath", {"filter", "in.wav", "../" + std::string("X/in.wav")}, 1,
      "is the same file as the input in.wav"},
     {"OutputIsAHardLinkOfInput", {"filter", "in.wav", "link.wav"}, 1, "link.wav: is the same file as the input"},
+    {"OutputIsTheForm", {"filter", "--form", "rate.txt", "--retune", "in.wav", "rate.txt"}, 1,
+     "rate.txt: is the same file as the input rate.txt"},
     {"OutputFolderMissing", {"filter", "in.wav", "none/out.wav"}, 1, "none/out.wav: No such file or directory"},
     {"FormDoesNotParse", {"filter", "--form", "bad.txt", "in.wav", "out.wav"}, 1,
      "bad.txt: Stored form, line 3: "},
