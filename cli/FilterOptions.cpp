@@ -2,17 +2,16 @@
 
 #include <CLI/CLI.hpp>
 
-#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <utility>
 
 #include "Decimal.h"
 #include "Errors.h"
+#include "NameTable.h"
 #include "tessaro/sigStoredForm.h"
 
 namespace cli {
@@ -36,27 +35,6 @@ constexpr std::streamsize LargestForm = 1 << 20;
 
 // Rows of design's response table at most.
 constexpr int MaxResponsePoints = 1 << 20;
-
-template <class Table>
-std::vector<std::string> Names(const Table& table) {
-  std::vector<std::string> names;
-  for (const auto& entry : table) names.emplace_back(entry.first);
-  return names;
-}
-
-template <class Table>
-bool Has(const Table& table, const std::string& name) {
-  for (const auto& entry : table)
-    if (entry.first == name) return true;
-  return false;
-}
-
-template <class Table>
-auto Lookup(const Table& table, const std::string& name) {
-  for (const auto& [entryName, value] : table)
-    if (entryName == name) return value;
-  return table.front().second;  // unreachable: CLI11 checked the name
-}
 
 std::string ReadForm(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -113,9 +91,9 @@ void AddResponseOrCount(CLI::Option_group& group, TFilterOptions& options, int& 
                                                                std::to_string(MaxResponsePoints));
                 count = n;
                 table = true;
-              } else if (Has(Responses, v)) {
+              } else if (const auto response = Find(Responses, v)) {
                 if (band) throw CLI::ValidationError("--response", "the band form is given twice");
-                options.Response = Lookup(Responses, v);
+                options.Response = Find(Responses, v);
                 band = true;
               } else {
                 throw CLI::ValidationError("--response", "\"" + v +
@@ -132,17 +110,8 @@ void AddResponseOrCount(CLI::Option_group& group, TFilterOptions& options, int& 
 
 }  // namespace
 
-std::string_view KindName(tessaro::TsigIIRFilterKind kind) {
-  for (const auto& [name, value] : Kinds)
-    if (value == kind) return name;
-  return "unknown";
-}
-
-std::string_view ResponseName(tessaro::TsigIIRFilterResponse response) {
-  for (const auto& [name, value] : Responses)
-    if (value == response) return name;
-  return "unknown";
-}
+std::string_view KindName(tessaro::TsigIIRFilterKind kind) { return NameOf(Kinds, kind); }
+std::string_view ResponseName(tessaro::TsigIIRFilterResponse response) { return NameOf(Responses, response); }
 
 void AddFilterOptions(CLI::App& command, TFilterOptions& options, TRateOption rate, TRetuneOption retune,
                       int* responseTable) {
@@ -150,7 +119,7 @@ void AddFilterOptions(CLI::App& command, TFilterOptions& options, TRateOption ra
   std::vector<CLI::Option*> design;
   design.push_back(group
                        ->add_option_function<std::string>(
-                           "--kind", [&options](const std::string& v) { options.Kind = Lookup(Kinds, v); },
+                           "--kind", [&options](const std::string& v) { options.Kind = Find(Kinds, v); },
                            "Prototype: butterworth, chebyshev or bessel")
                        ->check(CLI::IsMember(Names(Kinds), CLI::ignore_case)));
   if (responseTable)
@@ -159,7 +128,7 @@ void AddFilterOptions(CLI::App& command, TFilterOptions& options, TRateOption ra
     design.push_back(
         group
             ->add_option_function<std::string>(
-                "--response", [&options](const std::string& v) { options.Response = Lookup(Responses, v); },
+                "--response", [&options](const std::string& v) { options.Response = Find(Responses, v); },
                 "Band form: lowpass, highpass, bandpass or bandstop")
             ->check(CLI::IsMember(Names(Responses), CLI::ignore_case)));
   design.push_back(group

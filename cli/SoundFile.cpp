@@ -11,61 +11,33 @@
 #include <utility>
 
 #include "Errors.h"
+#include "NameTable.h"
 
 namespace cli {
 namespace {
 
-struct TFormatName {
-  const char* Name;
-  int Format;
-};
+constexpr std::array<std::pair<std::string_view, int>, 26> MajorFormats{{
+    {"wav", SF_FORMAT_WAV},     {"wavex", SF_FORMAT_WAVEX}, {"aiff", SF_FORMAT_AIFF}, {"au", SF_FORMAT_AU},
+    {"raw", SF_FORMAT_RAW},     {"w64", SF_FORMAT_W64},     {"rf64", SF_FORMAT_RF64}, {"caf", SF_FORMAT_CAF},
+    {"flac", SF_FORMAT_FLAC},   {"ogg", SF_FORMAT_OGG},     {"mpeg", SF_FORMAT_MPEG}, {"paf", SF_FORMAT_PAF},
+    {"svx", SF_FORMAT_SVX},     {"nist", SF_FORMAT_NIST},   {"voc", SF_FORMAT_VOC},   {"ircam", SF_FORMAT_IRCAM},
+    {"mat4", SF_FORMAT_MAT4},   {"mat5", SF_FORMAT_MAT5},   {"pvf", SF_FORMAT_PVF},   {"xi", SF_FORMAT_XI},
+    {"htk", SF_FORMAT_HTK},     {"sds", SF_FORMAT_SDS},     {"avr", SF_FORMAT_AVR},   {"sd2", SF_FORMAT_SD2},
+    {"wve", SF_FORMAT_WVE},     {"mpc2k", SF_FORMAT_MPC2K},
+}};
 
-constexpr std::array MajorFormats{
-    TFormatName{"wav", SF_FORMAT_WAV},     TFormatName{"wavex", SF_FORMAT_WAVEX},
-    TFormatName{"aiff", SF_FORMAT_AIFF},   TFormatName{"au", SF_FORMAT_AU},
-    TFormatName{"raw", SF_FORMAT_RAW},     TFormatName{"w64", SF_FORMAT_W64},
-    TFormatName{"rf64", SF_FORMAT_RF64},   TFormatName{"caf", SF_FORMAT_CAF},
-    TFormatName{"flac", SF_FORMAT_FLAC},   TFormatName{"ogg", SF_FORMAT_OGG},
-    TFormatName{"mpeg", SF_FORMAT_MPEG},   TFormatName{"paf", SF_FORMAT_PAF},
-    TFormatName{"svx", SF_FORMAT_SVX},     TFormatName{"nist", SF_FORMAT_NIST},
-    TFormatName{"voc", SF_FORMAT_VOC},     TFormatName{"ircam", SF_FORMAT_IRCAM},
-    TFormatName{"mat4", SF_FORMAT_MAT4},   TFormatName{"mat5", SF_FORMAT_MAT5},
-    TFormatName{"pvf", SF_FORMAT_PVF},     TFormatName{"xi", SF_FORMAT_XI},
-    TFormatName{"htk", SF_FORMAT_HTK},     TFormatName{"sds", SF_FORMAT_SDS},
-    TFormatName{"avr", SF_FORMAT_AVR},     TFormatName{"sd2", SF_FORMAT_SD2},
-    TFormatName{"wve", SF_FORMAT_WVE},     TFormatName{"mpc2k", SF_FORMAT_MPC2K},
-};
-
-constexpr std::array Subtypes{
-    TFormatName{"pcm_s8", SF_FORMAT_PCM_S8},       TFormatName{"pcm_u8", SF_FORMAT_PCM_U8},
-    TFormatName{"pcm_16", SF_FORMAT_PCM_16},       TFormatName{"pcm_24", SF_FORMAT_PCM_24},
-    TFormatName{"pcm_32", SF_FORMAT_PCM_32},       TFormatName{"float", SF_FORMAT_FLOAT},
-    TFormatName{"double", SF_FORMAT_DOUBLE},       TFormatName{"ulaw", SF_FORMAT_ULAW},
-    TFormatName{"alaw", SF_FORMAT_ALAW},           TFormatName{"ima_adpcm", SF_FORMAT_IMA_ADPCM},
-    TFormatName{"ms_adpcm", SF_FORMAT_MS_ADPCM},   TFormatName{"gsm610", SF_FORMAT_GSM610},
-    TFormatName{"vox_adpcm", SF_FORMAT_VOX_ADPCM}, TFormatName{"g721_32", SF_FORMAT_G721_32},
-    TFormatName{"g723_24", SF_FORMAT_G723_24},     TFormatName{"g723_40", SF_FORMAT_G723_40},
-    TFormatName{"dwvw_12", SF_FORMAT_DWVW_12},     TFormatName{"dwvw_16", SF_FORMAT_DWVW_16},
-    TFormatName{"dwvw_24", SF_FORMAT_DWVW_24},     TFormatName{"dpcm_8", SF_FORMAT_DPCM_8},
-    TFormatName{"dpcm_16", SF_FORMAT_DPCM_16},     TFormatName{"vorbis", SF_FORMAT_VORBIS},
-    TFormatName{"opus", SF_FORMAT_OPUS},           TFormatName{"alac_16", SF_FORMAT_ALAC_16},
-    TFormatName{"alac_20", SF_FORMAT_ALAC_20},     TFormatName{"alac_24", SF_FORMAT_ALAC_24},
-    TFormatName{"alac_32", SF_FORMAT_ALAC_32},     TFormatName{"mp3", SF_FORMAT_MPEG_LAYER_III},
-};
-
-template <std::size_t N>
-std::vector<std::string> Names(const std::array<TFormatName, N>& table) {
-  std::vector<std::string> names;
-  for (const TFormatName& entry : table) names.emplace_back(entry.Name);
-  return names;
-}
-
-template <std::size_t N>
-int Find(const std::array<TFormatName, N>& table, const std::string& name) {
-  for (const TFormatName& entry : table)
-    if (name == entry.Name) return entry.Format;
-  return 0;
-}
+constexpr std::array<std::pair<std::string_view, int>, 28> Subtypes{{
+    {"pcm_s8", SF_FORMAT_PCM_S8},       {"pcm_u8", SF_FORMAT_PCM_U8},       {"pcm_16", SF_FORMAT_PCM_16},
+    {"pcm_24", SF_FORMAT_PCM_24},       {"pcm_32", SF_FORMAT_PCM_32},       {"float", SF_FORMAT_FLOAT},
+    {"double", SF_FORMAT_DOUBLE},       {"ulaw", SF_FORMAT_ULAW},           {"alaw", SF_FORMAT_ALAW},
+    {"ima_adpcm", SF_FORMAT_IMA_ADPCM}, {"ms_adpcm", SF_FORMAT_MS_ADPCM},   {"gsm610", SF_FORMAT_GSM610},
+    {"vox_adpcm", SF_FORMAT_VOX_ADPCM}, {"g721_32", SF_FORMAT_G721_32},     {"g723_24", SF_FORMAT_G723_24},
+    {"g723_40", SF_FORMAT_G723_40},     {"dwvw_12", SF_FORMAT_DWVW_12},     {"dwvw_16", SF_FORMAT_DWVW_16},
+    {"dwvw_24", SF_FORMAT_DWVW_24},     {"dpcm_8", SF_FORMAT_DPCM_8},       {"dpcm_16", SF_FORMAT_DPCM_16},
+    {"vorbis", SF_FORMAT_VORBIS},       {"opus", SF_FORMAT_OPUS},           {"alac_16", SF_FORMAT_ALAC_16},
+    {"alac_20", SF_FORMAT_ALAC_20},     {"alac_24", SF_FORMAT_ALAC_24},     {"alac_32", SF_FORMAT_ALAC_32},
+    {"mp3", SF_FORMAT_MPEG_LAYER_III},
+}};
 
 // Bits of an integer PCM subtype, 0 for the others.
 int IntegerBits(int subtype) {
@@ -249,8 +221,8 @@ void TSoundFile::Close() {
 
 std::vector<std::string> MajorFormatNames() { return Names(MajorFormats); }
 std::vector<std::string> SubtypeNames() { return Names(Subtypes); }
-int MajorFormat(const std::string& name) { return Find(MajorFormats, name); }
-int Subtype(const std::string& name) { return Find(Subtypes, name); }
+int MajorFormat(const std::string& name) { return Find(MajorFormats, name).value_or(0); }
+int Subtype(const std::string& name) { return Find(Subtypes, name).value_or(0); }
 
 std::string DescribeFormat(int format) {
   return Describe(format & SF_FORMAT_TYPEMASK) + ", " + Describe(format & SF_FORMAT_SUBMASK);

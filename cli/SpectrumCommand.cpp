@@ -14,6 +14,7 @@
 #include "Commands.h"
 #include "Decimal.h"
 #include "Errors.h"
+#include "NameTable.h"
 #include "Plot.h"
 #include "PlotOptions.h"
 #include "Progress.h"
@@ -44,12 +45,6 @@ struct TSpectrumOptions {
   TPlotOptions Plot;
   bool Quiet = false;
 };
-
-tessaro::TsigWindow WindowKind(const std::string& name) {
-  for (const auto& [windowName, kind] : Windows)
-    if (windowName == name) return kind;
-  return tessaro::fwNone;
-}
 
 // Sums the power of every whole segment of the signal that arrives piece by
 // piece.
@@ -115,7 +110,7 @@ void Run(const TSpectrumOptions& options) {
     throw RunError(options.Input, "has " + std::to_string(info.channels) + " channels, no channel " +
                                       std::to_string(options.Channel) + " (--channel)");
 
-  TWelch welch(options.Size, WindowKind(options.Window), options.Overlap);
+  TWelch welch(options.Size, Find(Windows, options.Window).value_or(tessaro::fwHanning), options.Overlap);
   std::vector<tessaro::Extended> frames(BlockFrames * channels);
   TProgress progress("spectrum", input.KnownFrames(), !options.Quiet);
   std::uint64_t done = 0;
@@ -170,10 +165,8 @@ void AddSpectrumCommand(CLI::App& app) {
             return {};
           },
           "POWER OF TWO"));
-  std::vector<std::string> windowNames;
-  for (const auto& entry : Windows) windowNames.emplace_back(entry.first);
   command->add_option("--window", options->Window, "Window of each segment (default hanning)")
-      ->check(CLI::IsMember(windowNames, CLI::ignore_case));
+      ->check(CLI::IsMember(Names(Windows), CLI::ignore_case));
   command->add_option("--overlap", options->Overlap, "Overlap of neighbouring segments, 0 to 0.99 (default 0.5)")
       ->check(CLI::Range(0.0, 0.99));
   command->add_option("--channel", options->Channel, "Analyse channel C (from 1); default: the mean of all")

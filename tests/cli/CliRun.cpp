@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -72,6 +73,7 @@ std::vector<std::string> TScratch::Files() const {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(folder_))
     names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
   return names;
 }
 

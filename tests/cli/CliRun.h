@@ -30,7 +30,7 @@ class TScratch : public ::testing::Test {
   // Starts tessaro without waiting; Wait collects it.
   int Start(const std::vector<std::string>& args) const;
   TRun Wait(int pid) const;
-  // The names in the scratch folder, hidden ones included.
+  // The names in the scratch folder, hidden ones included, sorted.
   std::vector<std::string> Files() const;
   bool Exists(const std::string& name) const;
   std::string ReadText(const std::string& name) const;
