@@ -124,9 +124,9 @@ void PrintDesignText(std::ostream& out, const tessaro::TsigCustomIIRFilter& filt
       << "SampleRate  " << Decimal(filter.SampleRate()) << " Hz\n"
       << "Ripple      " << Decimal(filter.Ripple()) << " dB\n"
       << "Message     " << (filter.DesignMessage().empty() ? "(none)" : filter.DesignMessage()) << '\n';
-  // Realisation and stability: the lines the filter's Realisation() report
-  // gives (direct form or second-order sections, and whether every pole
-  // lies inside the unit circle) are printed here once the library has it.
+  // TODO(structure): the realisation and stability lines of the filter's
+  // Realisation() report (direct form or second-order sections, whether
+  // every pole lies inside the unit circle) go here, in text and in JSON.
   const int n = filter.CoefficientCount();
   out << "InputScale  " << Decimal(filter.InputScale()) << "\n\n"
       << "y[n] = g x[n] + sum over i < N of (b[i] g x[n-N+i] + a[i] y[n-N+i]), g = InputScale, N = " << n << '\n';
@@ -158,8 +158,7 @@ void PrintDesignJson(std::ostream& out, const tessaro::TsigCustomIIRFilter& filt
   design.Add("sampleRate", Json(filter.SampleRate()));
   design.Add("ripple", Json(filter.Ripple()));
   design.Add("designMessage", JsonString(filter.DesignMessage()));
-  // Realisation and stability join here as "realisation" and "stable" once
-  // the library reports them.
+  // TODO(structure): "realisation" and "stable" from Realisation() go here.
   design.Add("inputScale", Json(filter.InputScale()));
   design.Add("coefficientCount", std::to_string(n));
   design.Add("inputCoefficients", JsonArray(filter.InputCoefficients(), n));

@@ -161,9 +161,8 @@ void AddFilterOptions(CLI::App& command, TFilterOptions& options, TRateOption ra
                                                            "--rate belongs to design");
                                            })
         ->group("");
-  // Realisation: --structure direct|cascade|auto, the filter's Structure
-  // property (TsigIIRStructure: fsDirect, fsCascade, fsAuto), joins the
-  // design options here once the library offers it.
+  // TODO(structure): --structure direct|cascade|auto, the filter's Structure
+  // property (TsigIIRStructure: fsDirect, fsCascade, fsAuto), goes here.
   auto* form = group->add_option("--form", options.Form,
                                  "Stored-form file of a TsigIIRFilter, reused exactly (excludes the design options)");
   for (auto* option : design) form->excludes(option);

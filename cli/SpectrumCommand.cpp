@@ -53,7 +53,7 @@ class TWelch {
   TWelch(int size, tessaro::TsigWindow window, double overlap) : power_(static_cast<std::size_t>(size) / 2 + 1) {
     fft_.SetBufferSize(size);
     fft_.SetWindow(window);
-    // Exact twiddles for the spectrum: fft_.SetTwiddles(tessaro::ftExact) once the FFT offers them.
+    // TODO(twiddles): fft_.SetTwiddles(tessaro::ftExact); once the FFT offers exact twiddles.
     size_ = static_cast<std::size_t>(fft_.BufferSize());
     hop_ = std::max<std::size_t>(1, size_ - static_cast<std::size_t>(std::floor(overlap * static_cast<double>(size_))));
   }
