@@ -81,10 +81,10 @@ void AddFilterCommand(CLI::App& app) {
   command->add_option("OUT", options->Output, "Sound file to write; replaced only when everything succeeded")
       ->required();
   AddFilterOptions(*command, options->Filter, TRateOption::Without, TRetuneOption::With);
-  command->add_option("--format", options->Format, "Container of OUT (default: IN's): wav, flac, aiff, ogg, ...")
+  command->add_option("--format", options->Format, "Container of OUT (default: IN's)")
       ->check(CLI::IsMember(MajorFormatNames(), CLI::ignore_case));
   command->add_option("--subtype", options->Subtype,
-                      "Sample encoding of OUT (default: IN's): pcm_16, pcm_24, pcm_32, float, double, vorbis, ...")
+                      "Sample encoding of OUT (default: IN's; FLAC: pcm_24, Ogg: vorbis when IN's will not do)")
       ->check(CLI::IsMember(SubtypeNames(), CLI::ignore_case));
   command->add_flag("--quiet,-q", options->Quiet, "No progress bar");
   command->footer(

@@ -6,7 +6,7 @@
 #include <QImage>
 #include <nlohmann/json.hpp>
 
-#include <regex>
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -181,20 +181,20 @@ INSTANTIATE_TEST_SUITE_P(Cases, Plot, ::testing::ValuesIn(PlotCases),
 struct TLineCase {
   const char* Name;
   std::vector<std::string> Args;
-  const char* Pattern;  // the whole of standard output
+  const char* Text;  // "N per sec\n" for a count: the whole output; else a part of it
 };
 
 void PrintTo(const TLineCase& c, std::ostream* out) { *out << c.Name; }
 
 const TLineCase LineCases[] = {
     {"ThroughputIIR", {"throughput", "iir", "--response", "bandstop", "--order", "8", "--duration", "20"},
-     "[0-9]+ per sec\n"},
+     "N per sec\n"},
     {"ThroughputFFT", {"throughput", "fft", "--size", "256", "--operation", "inverse", "--duration", "20"},
-     "[0-9]+ per sec\n"},
-    {"DesignHelp", {"design", "--help"}, "[^]*Examples:\n  tessaro design [^]*"},
-    {"FilterHelp", {"filter", "--help"}, "[^]*Examples:\n  tessaro filter [^]*"},
-    {"SpectrumHelp", {"spectrum", "--help"}, "[^]*Examples:\n  tessaro spectrum [^]*"},
-    {"ThroughputHelp", {"throughput", "fft", "--help"}, "[^]*Example:\n  tessaro throughput fft [^]*"},
+     "N per sec\n"},
+    {"DesignHelp", {"design", "--help"}, "\nExamples:\n  tessaro design "},
+    {"FilterHelp", {"filter", "--help"}, "\nExamples:\n  tessaro filter "},
+    {"SpectrumHelp", {"spectrum", "--help"}, "\nExamples:\n  tessaro spectrum "},
+    {"ThroughputHelp", {"throughput", "fft", "--help"}, "\nExample:\n  tessaro throughput fft "},
 };
 
 class Line : public TScratch, public ::testing::WithParamInterface<TLineCase> {};
@@ -202,7 +202,14 @@ class Line : public TScratch, public ::testing::WithParamInterface<TLineCase> {}
 TEST_P(Line, PrintsWhatItShould) {
   const TRun run = Tessaro(GetParam().Args);
   EXPECT_EQ(run.Exit, 0) << run.Err;
-  EXPECT_TRUE(std::regex_match(run.Out, std::regex(GetParam().Pattern))) << run.Out;
+  const std::string text = GetParam().Text;
+  if (text.starts_with("N ")) {
+    const std::size_t digits = run.Out.find_first_not_of("0123456789");
+    EXPECT_GT(digits, 0u) << run.Out;
+    EXPECT_EQ(run.Out.substr(std::min(digits, run.Out.size())), text.substr(1)) << run.Out;
+  } else {
+    EXPECT_NE(run.Out.find(text), std::string::npos) << run.Out;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Line, ::testing::ValuesIn(LineCases),
