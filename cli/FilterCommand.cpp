@@ -49,18 +49,17 @@ void Run(const TFilterCommandOptions& options) {
   TOutputFile output(options.Output, inputs);
   TSoundFile writer = TSoundFile::OpenWrite(output.Descriptor(), options.Output, outputInfo);
 
-  std::vector<tessaro::Extended> frames(BlockFrames * channels);
-  std::vector<tessaro::Extended> channel(BlockFrames);
+  std::vector<std::vector<tessaro::Extended>> buffers(channels, std::vector<tessaro::Extended>(BlockFrames));
+  std::vector<tessaro::Extended*> blocks;
+  for (auto& buffer : buffers) blocks.push_back(buffer.data());
   TProgress progress("filter", input.KnownFrames(), !options.Quiet);
   std::uint64_t done = 0;
-  while (const std::size_t count = input.Read(frames)) {
-    const std::span<tessaro::Extended> block(channel.data(), count);
+  while (const std::size_t count = input.Read(blocks, BlockFrames)) {
     for (std::size_t c = 0; c < channels; ++c) {
-      for (std::size_t i = 0; i < count; ++i) block[i] = frames[i * channels + c];
+      const std::span<tessaro::Extended> block(blocks[c], count);
       filters[c]->Process(block, block);
-      for (std::size_t i = 0; i < count; ++i) frames[i * channels + c] = block[i];
     }
-    writer.Write(std::span<const tessaro::Extended>(frames.data(), count * channels));
+    writer.Write(std::span<const tessaro::Extended* const>(blocks.data(), blocks.size()), count);
     done += count;
     progress.Update(done);
   }

@@ -134,84 +134,87 @@ void TSoundFile::Fail(const char* what) const {
   throw RunError(path_, std::string(what) + ": " + Trimmed(sf_strerror(file_)));
 }
 
-std::size_t TSoundFile::Read(std::span<tessaro::Extended> interleaved) {
-  const std::size_t channels = static_cast<std::size_t>(info_.channels);
-  const sf_count_t frames = static_cast<sf_count_t>(interleaved.size() / channels);
+std::size_t TSoundFile::Read(std::span<tessaro::Extended* const> channels, std::size_t frames) {
+  const std::size_t count = static_cast<std::size_t>(info_.channels);
   sf_count_t got = 0;
-  tessaro::Extended* out = interleaved.data();
+  // Each sample of the file's interleaved block, converted, to its channel.
+  const auto scatter = [&](const auto* block, auto convert) {
+    for (std::size_t i = 0; i < static_cast<std::size_t>(got); ++i)
+      for (std::size_t c = 0; c < count; ++c) channels[c][i] = convert(block[i * count + c]);
+  };
   switch (type_) {
     case TSampleType::Float:
-      floats_.resize(interleaved.size());
-      got = sf_readf_float(file_, floats_.data(), frames);
-      for (std::size_t i = 0; i < static_cast<std::size_t>(got) * channels; ++i) out[i] = floats_[i];
+      floats_.resize(frames * count);
+      got = sf_readf_float(file_, floats_.data(), static_cast<sf_count_t>(frames));
+      scatter(floats_.data(), [](float v) { return static_cast<tessaro::Extended>(v); });
       break;
     case TSampleType::Integer:
       // Left-justified 32-bit integers: 2^-31 scales any width exactly.
-      integers_.resize(interleaved.size());
-      got = sf_readf_int(file_, integers_.data(), frames);
-      for (std::size_t i = 0; i < static_cast<std::size_t>(got) * channels; ++i)
-        out[i] = static_cast<tessaro::Extended>(integers_[i]) * 0x1p-31L;
+      integers_.resize(frames * count);
+      got = sf_readf_int(file_, integers_.data(), static_cast<sf_count_t>(frames));
+      scatter(integers_.data(), [](int v) { return static_cast<tessaro::Extended>(v) * 0x1p-31L; });
       break;
     case TSampleType::Double:
     case TSampleType::Decoded:
-      doubles_.resize(interleaved.size());
-      got = sf_readf_double(file_, doubles_.data(), frames);
-      for (std::size_t i = 0; i < static_cast<std::size_t>(got) * channels; ++i) out[i] = doubles_[i];
+      doubles_.resize(frames * count);
+      got = sf_readf_double(file_, doubles_.data(), static_cast<sf_count_t>(frames));
+      scatter(doubles_.data(), [](double v) { return static_cast<tessaro::Extended>(v); });
       break;
   }
-  if (got < frames && sf_error(file_) != SF_ERR_NO_ERROR) Fail("read error");
+  if (got < static_cast<sf_count_t>(frames) && sf_error(file_) != SF_ERR_NO_ERROR) Fail("read error");
   return static_cast<std::size_t>(got);
 }
 
-void TSoundFile::Write(std::span<const tessaro::Extended> interleaved) {
-  const std::size_t count = interleaved.size();
-  const sf_count_t frames = static_cast<sf_count_t>(count / static_cast<std::size_t>(info_.channels));
-  const tessaro::Extended* in = interleaved.data();
+void TSoundFile::Write(std::span<const tessaro::Extended* const> channels, std::size_t frames) {
+  const std::size_t count = static_cast<std::size_t>(info_.channels);
+  // Every channel's samples, converted, into the file's interleaved block.
+  const auto gather = [&](auto& block, auto convert) {
+    block.resize(frames * count);
+    for (std::size_t i = 0; i < frames; ++i)
+      for (std::size_t c = 0; c < count; ++c) block[i * count + c] = convert(channels[c][i]);
+    return block.data();
+  };
   sf_count_t written = 0;
+  const auto n = static_cast<sf_count_t>(frames);
   switch (type_) {
     case TSampleType::Float:
-      floats_.resize(count);
-      for (std::size_t i = 0; i < count; ++i) floats_[i] = static_cast<float>(in[i]);
-      written = sf_writef_float(file_, floats_.data(), frames);
+      written = sf_writef_float(file_, gather(floats_, [](tessaro::Extended v) { return static_cast<float>(v); }), n);
       break;
     case TSampleType::Double:
-      doubles_.resize(count);
-      for (std::size_t i = 0; i < count; ++i) doubles_[i] = static_cast<double>(in[i]);
-      written = sf_writef_double(file_, doubles_.data(), frames);
+      written =
+          sf_writef_double(file_, gather(doubles_, [](tessaro::Extended v) { return static_cast<double>(v); }), n);
       break;
     case TSampleType::Integer: {
       // Rounded on the file's own grid, then moved to the top of the 32-bit
       // word where libsndfile expects it.
-      integers_.resize(count);
       const tessaro::Extended scale = std::ldexp(1.0L, bits_ - 1);
       const tessaro::Extended lowest = -scale;
       const tessaro::Extended highest = scale - 1.0L;
       const int shift = 32 - bits_;
-      for (std::size_t i = 0; i < count; ++i) {
-        tessaro::Extended v = std::nearbyint(in[i] * scale);
+      const auto toInteger = [&](tessaro::Extended x) {
+        tessaro::Extended v = std::nearbyint(x * scale);
         if (!(v >= lowest && v <= highest)) {
           ++clipped_;
           v = std::isnan(v) ? 0.0L : v < lowest ? lowest : highest;
         }
-        integers_[i] = static_cast<int>(static_cast<std::uint32_t>(static_cast<std::int64_t>(v)) << shift);
-      }
-      written = sf_writef_int(file_, integers_.data(), frames);
+        return static_cast<int>(static_cast<std::uint32_t>(static_cast<std::int64_t>(v)) << shift);
+      };
+      written = sf_writef_int(file_, gather(integers_, toInteger), n);
       break;
     }
-    case TSampleType::Decoded:
-      doubles_.resize(count);
-      for (std::size_t i = 0; i < count; ++i) {
-        tessaro::Extended v = in[i];
+    case TSampleType::Decoded: {
+      const auto toUnit = [&](tessaro::Extended v) {
         if (!(v >= -1.0L && v <= 1.0L)) {
           ++clipped_;
           v = std::isnan(v) ? 0.0L : v < -1.0L ? -1.0L : 1.0L;
         }
-        doubles_[i] = static_cast<double>(v);
-      }
-      written = sf_writef_double(file_, doubles_.data(), frames);
+        return static_cast<double>(v);
+      };
+      written = sf_writef_double(file_, gather(doubles_, toUnit), n);
       break;
+    }
   }
-  if (written != frames) Fail("write error");
+  if (written != n) Fail("write error");
 }
 
 void TSoundFile::Close() {

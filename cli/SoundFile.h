@@ -43,11 +43,14 @@ class TSoundFile {
   }
   const std::string& Path() const { return path_; }
 
-  // Reads up to interleaved.size() / channels frames; returns how many were
-  // read (0 at the end). TRunError naming the file on a read error.
-  std::size_t Read(std::span<tessaro::Extended> interleaved);
-  // Writes whole frames. TRunError naming the file when it cannot.
-  void Write(std::span<const tessaro::Extended> interleaved);
+  // Reads up to frames frames, the samples of channel c into channels[c][0],
+  // [1], ... (one buffer of at least frames values per channel); returns
+  // how many were read (0 at the end). TRunError naming the file on a read
+  // error.
+  std::size_t Read(std::span<tessaro::Extended* const> channels, std::size_t frames);
+  // Writes frames frames from one buffer per channel. TRunError naming the
+  // file when it cannot.
+  void Write(std::span<const tessaro::Extended* const> channels, std::size_t frames);
   // Finishes the file (header, trailer); TRunError when that fails.
   void Close();
 
