@@ -49,17 +49,15 @@ void Run(const TFilterCommandOptions& options) {
   TOutputFile output(options.Output, inputs);
   TSoundFile writer = TSoundFile::OpenWrite(output.Descriptor(), options.Output, outputInfo);
 
-  std::vector<std::vector<tessaro::Extended>> buffers(channels, std::vector<tessaro::Extended>(BlockFrames));
-  std::vector<tessaro::Extended*> blocks;
-  for (auto& buffer : buffers) blocks.push_back(buffer.data());
+  TChannelBlocks blocks(channels, BlockFrames);
   TProgress progress("filter", input.KnownFrames(), !options.Quiet);
   std::uint64_t done = 0;
-  while (const std::size_t count = input.Read(blocks, BlockFrames)) {
+  while (const std::size_t count = input.Read(blocks.Pointers, blocks.Frames)) {
     for (std::size_t c = 0; c < channels; ++c) {
-      const std::span<tessaro::Extended> block(blocks[c], count);
+      const std::span<tessaro::Extended> block(blocks.Pointers[c], count);
       filters[c]->Process(block, block);
     }
-    writer.Write(std::span<const tessaro::Extended* const>(blocks.data(), blocks.size()), count);
+    writer.Write(std::span<const tessaro::Extended* const>(blocks.Pointers), count);
     done += count;
     progress.Update(done);
   }

@@ -74,6 +74,18 @@ class TSoundFile {
   std::vector<int> integers_;
 };
 
+// One buffer of Frames values per channel, with the pointers that Read and
+// Write take.
+struct TChannelBlocks {
+  TChannelBlocks(std::size_t channels, std::size_t frames)
+      : Buffers(channels, std::vector<tessaro::Extended>(frames)), Frames(frames) {
+    for (auto& buffer : Buffers) Pointers.push_back(buffer.data());
+  }
+  std::vector<std::vector<tessaro::Extended>> Buffers;
+  std::vector<tessaro::Extended*> Pointers;
+  std::size_t Frames = 0;
+};
+
 // The names --format and --subtype accept ("wav", "flac"; "pcm_16",
 // "float"), lower-case libsndfile names without their prefix.
 std::vector<std::string> MajorFormatNames();

@@ -111,18 +111,16 @@ void Run(const TSpectrumOptions& options) {
                                       std::to_string(options.Channel) + " (--channel)");
 
   TWelch welch(options.Size, Find(Windows, options.Window).value_or(tessaro::fwHanning), options.Overlap);
-  std::vector<std::vector<tessaro::Extended>> buffers(channels, std::vector<tessaro::Extended>(BlockFrames));
-  std::vector<tessaro::Extended*> blocks;
-  for (auto& buffer : buffers) blocks.push_back(buffer.data());
+  TChannelBlocks blocks(channels, BlockFrames);
   TProgress progress("spectrum", input.KnownFrames(), !options.Quiet);
   std::uint64_t done = 0;
-  while (const std::size_t count = input.Read(blocks, BlockFrames)) {
+  while (const std::size_t count = input.Read(blocks.Pointers, blocks.Frames)) {
     for (std::size_t i = 0; i < count; ++i) {
       if (options.Channel > 0) {
-        welch.Add(static_cast<float>(blocks[static_cast<std::size_t>(options.Channel - 1)][i]));
+        welch.Add(static_cast<float>(blocks.Pointers[static_cast<std::size_t>(options.Channel - 1)][i]));
       } else {
         tessaro::Extended sum = 0.0L;
-        for (std::size_t c = 0; c < channels; ++c) sum += blocks[c][i];
+        for (std::size_t c = 0; c < channels; ++c) sum += blocks.Pointers[c][i];
         welch.Add(static_cast<float>(sum / static_cast<tessaro::Extended>(channels)));
       }
     }
