@@ -28,42 +28,23 @@ using TJson = nlohmann::basic_json<std::map, std::vector, std::string, bool, std
 struct TDesignCase {
   const char* Name;
   std::vector<std::string> Options;
-  TDesign Design;  // the same design through the setters (rate is 0)
+  TProperties Design;  // the same design through the setters
 };
 
 void PrintTo(const TDesignCase& c, std::ostream* out) { *out << c.Name; }
 
 const TDesignCase DesignCases[] = {
-    {"Default", {}, [](TsigIIRFilter&, int) {}},
+    {"Default", {}, {}},
     {"ChebyshevBandpass",
      {"--kind", "chebyshev", "--ripple", "0.5", "--response", "bandpass", "--order", "4", "--f1", "500", "--f2",
       "2000", "--rate", "48000"},
-     [](TsigIIRFilter& f, int) {
-       f.SetSampleRate(48000.0L);
-       f.SetKind(tessaro::fkChebyshev);
-       f.SetRipple(0.5L);
-       f.SetResponse(tessaro::ftBandpass);
-       f.SetOrder(4);
-       f.SetFrequency1(500.0L);
-       f.SetFrequency2(2000.0L);
-     }},
+     {tessaro::fkChebyshev, tessaro::ftBandpass, 4, 500.0L, 2000.0L, 0.5L, 48000.0L}},
     {"BesselHighpassClamped",
      {"--kind", "bessel", "--response", "highpass", "--order", "8", "--f1", "30000", "--rate", "44100"},
-     [](TsigIIRFilter& f, int) {
-       f.SetKind(tessaro::fkBessel);
-       f.SetResponse(tessaro::ftHighpass);
-       f.SetOrder(8);
-       f.SetFrequency1(30000.0L);
-     }},
+     {tessaro::fkBessel, tessaro::ftHighpass, 8, 30000.0L}},
     {"ButterworthBandstopOddDecimals",
      {"--response", "bandstop", "--order", "3", "--f1", "0.1", "--f2", "123.456789", "--rate", "1000"},
-     [](TsigIIRFilter& f, int) {
-       f.SetSampleRate(1000.0L);
-       f.SetResponse(tessaro::ftBandstop);
-       f.SetOrder(3);
-       f.SetFrequency1(0.1L);
-       f.SetFrequency2(123.456789L);
-     }},
+     {tessaro::fkButterworth, tessaro::ftBandstop, 3, 0.1L, 123.456789L, 0.0L, 1000.0L}},
 };
 
 ::testing::AssertionResult SameValues(const TJson& values, std::span<const Extended> want, const char* what) {
@@ -86,7 +67,7 @@ TEST_P(Design, JsonCarriesTheDesignBitForBit) {
   const TJson json = TJson::parse(run.Out);
 
   TsigIIRFilter want;
-  c.Design(want, 0);
+  Apply(c.Design, want);
   const std::size_t n = static_cast<std::size_t>(want.CoefficientCount());
   EXPECT_EQ(json["order"].get<int>(), want.Order());
   EXPECT_TRUE(SameBits(json["frequency1"].get<Extended>(), want.Frequency1()));

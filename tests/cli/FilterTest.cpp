@@ -15,7 +15,6 @@ namespace cli::test {
 namespace {
 
 using tessaro::Extended;
-using tessaro::TsigIIRFilter;
 
 constexpr std::size_t Frames = 6000;
 
@@ -27,7 +26,7 @@ struct TFilterCase {
   int Rate;
   std::vector<std::string> Options;  // design and output options
   int OutputFormat;                  // major format and subtype OUT must have
-  TDesign Design;                    // the same design, through the setters
+  TProperties Design;                // the same design, through the setters
 };
 
 void PrintTo(const TFilterCase& c, std::ostream* out) { *out << c.Name; }
@@ -35,69 +34,27 @@ void PrintTo(const TFilterCase& c, std::ostream* out) { *out << c.Name; }
 const TFilterCase FilterCases[] = {
     {"FloatMonoBandpass", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 0.5, 48000,
      {"--response", "bandpass", "--order", "4", "--f1", "500", "--f2", "2000"}, SF_FORMAT_WAV | SF_FORMAT_FLOAT,
-     [](TsigIIRFilter& f, int rate) {
-       f.SetSampleRate(rate);
-       f.SetResponse(tessaro::ftBandpass);
-       f.SetOrder(4);
-       f.SetFrequency1(500.0L);
-       f.SetFrequency2(2000.0L);
-     }},
+     {tessaro::fkButterworth, tessaro::ftBandpass, 4, 500.0L, 2000.0L}},
     {"DoubleStereoChebyshevHighpass", SF_FORMAT_WAV | SF_FORMAT_DOUBLE, 2, 0.5, 48000,
      {"--kind", "chebyshev", "--ripple", "1", "--response", "highpass", "--order", "3", "--f1", "1000"},
-     SF_FORMAT_WAV | SF_FORMAT_DOUBLE,
-     [](TsigIIRFilter& f, int rate) {
-       f.SetSampleRate(rate);
-       f.SetKind(tessaro::fkChebyshev);
-       f.SetRipple(1.0L);
-       f.SetResponse(tessaro::ftHighpass);
-       f.SetOrder(3);
-       f.SetFrequency1(1000.0L);
-     }},
+     SF_FORMAT_WAV | SF_FORMAT_DOUBLE, {tessaro::fkChebyshev, tessaro::ftHighpass, 3, 1000.0L, 3000.0L, 1.0L}},
     {"Pcm16ThreeChannelsBessel", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 3, 0.5, 48000,
      {"--kind", "bessel", "--order", "6", "--f1", "3000"}, SF_FORMAT_WAV | SF_FORMAT_PCM_16,
-     [](TsigIIRFilter& f, int rate) {
-       f.SetSampleRate(rate);
-       f.SetKind(tessaro::fkBessel);
-       f.SetOrder(6);
-       f.SetFrequency1(3000.0L);
-     }},
+     {tessaro::fkBessel, tessaro::ftLowpass, 6, 3000.0L}},
     {"AiffPcm24Bandstop", SF_FORMAT_AIFF | SF_FORMAT_PCM_24, 2, 0.7, 48000,
      {"--response", "bandstop", "--order", "2", "--f1", "900", "--f2", "1100"}, SF_FORMAT_AIFF | SF_FORMAT_PCM_24,
-     [](TsigIIRFilter& f, int rate) {
-       f.SetSampleRate(rate);
-       f.SetResponse(tessaro::ftBandstop);
-       f.SetOrder(2);
-       f.SetFrequency1(900.0L);
-       f.SetFrequency2(1100.0L);
-     }},
+     {tessaro::fkButterworth, tessaro::ftBandstop, 2, 900.0L, 1100.0L}},
     {"Flac44100", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 2, 0.5, 44100, {"--order", "2", "--f1", "5000"},
-     SF_FORMAT_FLAC | SF_FORMAT_PCM_16,
-     [](TsigIIRFilter& f, int rate) {
-       f.SetSampleRate(rate);
-       f.SetOrder(2);
-       f.SetFrequency1(5000.0L);
-     }},
+     SF_FORMAT_FLAC | SF_FORMAT_PCM_16, {tessaro::fkButterworth, tessaro::ftLowpass, 2, 5000.0L}},
     {"Pcm16ToDouble", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 0.5, 48000,
      {"--order", "8", "--f1", "2000", "--subtype", "double"}, SF_FORMAT_WAV | SF_FORMAT_DOUBLE,
-     [](TsigIIRFilter& f, int rate) {
-       f.SetSampleRate(rate);
-       f.SetOrder(8);
-       f.SetFrequency1(2000.0L);
-     }},
+     {tessaro::fkButterworth, tessaro::ftLowpass, 8, 2000.0L}},
     // Peaks of 1.5 through a filter that passes them: the 16-bit output clips.
-    {"FloatToPcm16Clips", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, 1.5, 48000,
-     {"--f1", "20000", "--subtype", "pcm_16"}, SF_FORMAT_WAV | SF_FORMAT_PCM_16,
-     [](TsigIIRFilter& f, int rate) {
-       f.SetSampleRate(rate);
-       f.SetFrequency1(20000.0L);
-     }},
+    {"FloatToPcm16Clips", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, 1.5, 48000, {"--f1", "20000", "--subtype", "pcm_16"},
+     SF_FORMAT_WAV | SF_FORMAT_PCM_16, {tessaro::fkButterworth, tessaro::ftLowpass, 1, 20000.0L}},
     // FLAC holds no float: the usual 24-bit PCM instead.
     {"FloatWavToFlac", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 0.5, 48000, {"--f1", "700", "--format", "flac"},
-     SF_FORMAT_FLAC | SF_FORMAT_PCM_24,
-     [](TsigIIRFilter& f, int rate) {
-       f.SetSampleRate(rate);
-       f.SetFrequency1(700.0L);
-     }},
+     SF_FORMAT_FLAC | SF_FORMAT_PCM_24, {tessaro::fkButterworth, tessaro::ftLowpass, 1, 700.0L}},
 };
 
 class FilterFile : public TScratch, public ::testing::WithParamInterface<TFilterCase> {};

@@ -78,13 +78,24 @@ TSound ReadSound(const std::string& path) {
   return sound;
 }
 
-std::vector<tessaro::Extended> Reference(const TSound& sound, const TDesign& design) {
+void Apply(const TProperties& properties, tessaro::TsigIIRFilter& filter) {
+  filter.SetSampleRate(properties.SampleRate);
+  filter.SetKind(properties.Kind);
+  filter.SetResponse(properties.Response);
+  filter.SetOrder(properties.Order);
+  filter.SetRipple(properties.Ripple);
+  filter.SetFrequency1(properties.Frequency1);
+  filter.SetFrequency2(properties.Frequency2);
+}
+
+std::vector<tessaro::Extended> Reference(const TSound& sound, TProperties properties) {
+  properties.SampleRate = sound.Rate;
   const std::size_t channels = static_cast<std::size_t>(sound.Channels);
   std::vector<tessaro::Extended> out(sound.Samples.size());
   std::vector<tessaro::Extended> channel(sound.Frames());
   for (std::size_t c = 0; c < channels; ++c) {
     tessaro::TsigIIRFilter filter;
-    design(filter, sound.Rate);
+    Apply(properties, filter);
     for (std::size_t i = 0; i < channel.size(); ++i) channel[i] = sound.Samples[i * channels + c];
     filter.Process(channel, channel);
     for (std::size_t i = 0; i < channel.size(); ++i) out[i * channels + c] = channel[i];

@@ -4,7 +4,6 @@
 
 #include <sndfile.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,9 +34,21 @@ void WriteSound(const std::string& path, const TSound& sound);
 // integers over 2^(bits-1).
 TSound ReadSound(const std::string& path);
 
+// The design properties of a case, assigned through the setters; the
+// frequencies after the sample rate, as the tool assigns them.
+struct TProperties {
+  tessaro::TsigIIRFilterKind Kind = tessaro::fkButterworth;
+  tessaro::TsigIIRFilterResponse Response = tessaro::ftLowpass;
+  int Order = 1;
+  tessaro::Extended Frequency1 = 300.0L;
+  tessaro::Extended Frequency2 = 3000.0L;
+  tessaro::Extended Ripple = 0.0L;
+  tessaro::Extended SampleRate = 44100.0L;
+};
+void Apply(const TProperties& properties, tessaro::TsigIIRFilter& filter);
+
 // The library's block Process over each channel of sound, one filter per
-// channel made by design (which receives the file's sample rate).
-using TDesign = std::function<void(tessaro::TsigIIRFilter&, int rate)>;
-std::vector<tessaro::Extended> Reference(const TSound& sound, const TDesign& design);
+// channel with the properties at the file's sample rate.
+std::vector<tessaro::Extended> Reference(const TSound& sound, TProperties properties);
 
 }  // namespace cli::test
