@@ -12,7 +12,8 @@ PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
             qt6-base-dev libgl-dev libfftw3-dev libkissfft-dev xvfb x11-apps \
             fonts-dejavu-core python3 python3-dev pybind11-dev python3-numpy \
             python3-pytest python3-scipy \
-            clang-14 libclang-rt-14-dev
+            clang-14 libclang-rt-14-dev \
+            libcli11-dev libsndfile1-dev nlohmann-json3-dev
 
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 300

@@ -1,0 +1,194 @@
+#include "DesignReport.h"
+
+#include <cmath>
+#include <limits>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <utility>
+
+#include "Decimal.h"
+#include "FilterOptions.h"
+#include "tessaro/sigcomplex.h"
+
+namespace cli {
+namespace {
+
+using tessaro::Extended;
+using tessaro::TsigComplex;
+
+// The step of the phase difference, as a fraction of the sample rate.
+constexpr Extended DelayStep = 1e-6L;
+constexpr Extended DegreesPerRadian = 180.0L / tessaro::Pi;
+
+std::string Json(Extended value) { return std::isfinite(value) ? Decimal(value) : std::string("null"); }
+
+std::string JsonString(const std::string& text) {
+  std::string quoted = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') {
+      quoted += '\\';
+      quoted += c;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      static const char Hex[] = "0123456789abcdef";
+      quoted += "\\u00";
+      quoted += Hex[(c >> 4) & 0xF];
+      quoted += Hex[c & 0xF];
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "\"";
+}
+
+// "re + im i" with both parts read back exactly.
+std::string ComplexText(const TsigComplex& z) {
+  return Decimal(z.Re) + (std::signbit(z.Im) ? " - " : " + ") + Decimal(std::fabs(z.Im)) + "i";
+}
+
+void PrintRoots(std::ostream& out, const char* title, const tessaro::TsigComplex* roots, int count) {
+  out << title << " (" << count << ")\n";
+  for (int i = 0; i < count; ++i) out << "  " << ComplexText(roots[i]) << '\n';
+}
+
+std::string JsonRoots(const tessaro::TsigComplex* roots, int count) {
+  std::string text = "[";
+  for (int i = 0; i < count; ++i)
+    text += (i ? ", [" : "[") + Json(roots[i].Re) + ", " + Json(roots[i].Im) + "]";
+  return text + "]";
+}
+
+std::string JsonPlane(const tessaro::PoleZeroSet& plane) {
+  return "{\"poles\": " + JsonRoots(plane.Poles.data(), plane.PoleCount) +
+         ", \"zeros\": " + JsonRoots(plane.Zeros.data(), plane.ZeroCount) + "}";
+}
+
+template <class Values>
+std::string JsonArray(const Values& values, std::size_t count) {
+  std::string text = "[";
+  for (std::size_t i = 0; i < count; ++i) text += (i ? ", " : "") + Json(values[i]);
+  return text + "]";
+}
+
+// Members of one JSON object, written one per line.
+class TJsonObject {
+ public:
+  void Add(const std::string& name, const std::string& value) { members_.push_back({name, value}); }
+  void Print(std::ostream& out, const std::string& indent) const {
+    out << "{\n";
+    for (std::size_t i = 0; i < members_.size(); ++i)
+      out << indent << "  " << JsonString(members_[i].first) << ": " << members_[i].second
+          << (i + 1 < members_.size() ? ",\n" : "\n");
+    out << indent << '}';
+  }
+
+ private:
+  std::vector<std::pair<std::string, std::string>> members_;
+};
+
+}  // namespace
+
+std::vector<TResponsePoint> ResponseTable(const tessaro::TsigCustomIIRFilter& filter, int count) {
+  std::vector<TResponsePoint> table;
+  const Extended rate = filter.SampleRate();
+  const Extended step = DelayStep * rate;
+  // Radians per sample between the two phases of the difference.
+  const Extended spread = 2.0L * tessaro::Pi * (2.0L * step) / rate;
+  for (int k = 0; k < count; ++k) {
+    TResponsePoint point;
+    point.Frequency = count > 1 ? rate / 2.0L * k / (count - 1) : 0.0L;
+    const TsigComplex h = filter.FrequencyResponse(point.Frequency);
+    const Extended magnitude = tessaro::Magnitude(h);
+    point.MagnitudeDb = 20.0L * std::log10(magnitude);
+    if (magnitude == 0.0L) {
+      point.PhaseDegrees = point.GroupDelay = std::numeric_limits<Extended>::quiet_NaN();
+    } else {
+      point.PhaseDegrees = std::atan2(h.Im, h.Re) * DegreesPerRadian;
+      // arg(H(f + step) / H(f - step)), free of any phase wrap.
+      const TsigComplex above = filter.FrequencyResponse(point.Frequency + step);
+      const TsigComplex below = filter.FrequencyResponse(point.Frequency - step);
+      const TsigComplex turn = tessaro::Multiply(above, tessaro::Conjugate(below));
+      point.GroupDelay = -std::atan2(turn.Im, turn.Re) / spread;
+    }
+    table.push_back(point);
+  }
+  return table;
+}
+
+void PrintDesignText(std::ostream& out, const tessaro::TsigCustomIIRFilter& filter) {
+  out << "Kind        " << KindName(filter.Kind()) << '\n'
+      << "Response    " << ResponseName(filter.Response()) << '\n'
+      << "Order       " << filter.Order() << '\n'
+      << "Frequency1  " << Decimal(filter.Frequency1()) << " Hz\n"
+      << "Frequency2  " << Decimal(filter.Frequency2()) << " Hz\n"
+      << "SampleRate  " << Decimal(filter.SampleRate()) << " Hz\n"
+      << "Ripple      " << Decimal(filter.Ripple()) << " dB\n"
+      << "Message     " << (filter.DesignMessage().empty() ? "(none)" : filter.DesignMessage()) << '\n';
+  // TODO(structure): the realisation and stability lines of the filter's
+  // Realisation() report (direct form or second-order sections, whether
+  // every pole lies inside the unit circle) go here, in text and in JSON.
+  const int n = filter.CoefficientCount();
+  out << "InputScale  " << Decimal(filter.InputScale()) << "\n\n"
+      << "y[n] = g x[n] + sum over i < N of (b[i] g x[n-N+i] + a[i] y[n-N+i]), g = InputScale, N = " << n << '\n';
+  const auto b = filter.InputCoefficients();
+  const auto a = filter.OutputCoefficients();
+  for (int i = 0; i < n; ++i) {
+    const std::string left = "  b[" + std::to_string(i) + "] = " + Decimal(b[i]);
+    out << left << std::string(left.size() < 36 ? 36 - left.size() : 1, ' ') << "a[" << i << "] = " << Decimal(a[i])
+        << '\n';
+  }
+  out << '\n';
+  const tessaro::PoleZeroSet& z = filter.ZPlane();
+  PrintRoots(out, "Poles, z plane", z.Poles.data(), z.PoleCount);
+  PrintRoots(out, "Zeros, z plane", z.Zeros.data(), z.ZeroCount);
+  const tessaro::PoleZeroSet& s = filter.SPlane();
+  PrintRoots(out, "Poles, s plane", s.Poles.data(), s.PoleCount);
+  PrintRoots(out, "Zeros, s plane", s.Zeros.data(), s.ZeroCount);
+}
+
+void PrintDesignJson(std::ostream& out, const tessaro::TsigCustomIIRFilter& filter,
+                     const std::vector<TResponsePoint>& response) {
+  const auto n = static_cast<std::size_t>(filter.CoefficientCount());
+  TJsonObject design;
+  design.Add("kind", JsonString(std::string(KindName(filter.Kind()))));
+  design.Add("response", JsonString(std::string(ResponseName(filter.Response()))));
+  design.Add("order", std::to_string(filter.Order()));
+  design.Add("frequency1", Json(filter.Frequency1()));
+  design.Add("frequency2", Json(filter.Frequency2()));
+  design.Add("sampleRate", Json(filter.SampleRate()));
+  design.Add("ripple", Json(filter.Ripple()));
+  design.Add("designMessage", JsonString(filter.DesignMessage()));
+  // TODO(structure): "realisation" and "stable" from Realisation() go here.
+  design.Add("inputScale", Json(filter.InputScale()));
+  design.Add("coefficientCount", std::to_string(n));
+  design.Add("inputCoefficients", JsonArray(filter.InputCoefficients(), n));
+  design.Add("outputCoefficients", JsonArray(filter.OutputCoefficients(), n));
+  design.Add("zPlane", JsonPlane(filter.ZPlane()));
+  design.Add("sPlane", JsonPlane(filter.SPlane()));
+  if (!response.empty()) {
+    std::vector<Extended> column(response.size());
+    const auto columnOf = [&](Extended TResponsePoint::*field) {
+      for (std::size_t i = 0; i < response.size(); ++i) column[i] = response[i].*field;
+      return JsonArray(column, column.size());
+    };
+    TJsonObject table;
+    table.Add("frequency", columnOf(&TResponsePoint::Frequency));
+    table.Add("magnitudeDb", columnOf(&TResponsePoint::MagnitudeDb));
+    table.Add("phaseDegrees", columnOf(&TResponsePoint::PhaseDegrees));
+    table.Add("groupDelaySamples", columnOf(&TResponsePoint::GroupDelay));
+    std::ostringstream text;
+    table.Print(text, "  ");
+    design.Add("responseTable", text.str());
+  }
+  design.Print(out, "");
+  out << '\n';
+}
+
+void PrintResponseCsv(std::ostream& out, const std::vector<TResponsePoint>& response) {
+  out << "frequency_hz,magnitude_db,phase_degrees,group_delay_samples\n";
+  for (const TResponsePoint& p : response)
+    out << Decimal(p.Frequency) << ',' << Decimal(p.MagnitudeDb) << ',' << Decimal(p.PhaseDegrees) << ','
+        << Decimal(p.GroupDelay) << '\n';
+}
+
+}  // namespace cli
