@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "sigIIRCascade.h"
-#include "sigIIRCascadeProcess.h"
+#include "sigIIRCascadeState.h"
 #include "sigIIRRealisation.h"
 #include "tessaro/sigIIRFilters.h"
 
@@ -23,28 +23,15 @@ inline const char* StructureName(Structure s) {
   return s == Structure::Direct ? "direct" : s == Structure::Cascade ? "cascade" : "auto";
 }
 
-struct CascadeState {
-  struct Coefficients {
-    Extended B0 = 0.0L, B1 = 0.0L, B2 = 0.0L, A1 = 0.0L, A2 = 0.0L;
-  };
-  struct Stage {
-    Extended Newest = 0.0L, Older = 0.0L;
-  };
-  std::array<Coefficients, MaxSections> Sections{};
-  std::array<Stage, MaxSections + 1> Stages{};
-  std::int32_t SectionCount = 0;
-};
-
-struct CascadeRoutines {
-  Extended (*Value)(CascadeState&, Extended) = nullptr;
-  Extended (*Bits)(CascadeState&, std::uint64_t, std::uint32_t) = nullptr;
-  void (*Block)(CascadeState&, const Extended*, Extended*, std::size_t) = nullptr;
-};
-
-inline CascadeRoutines SelectCascadeRoutines(int sections) {
-  static constexpr auto Table = CascadeTable<CascadeRoutines, CascadeState>(
-      std::make_index_sequence<MaxSections + 1>{});
-  return Table[static_cast<std::size_t>(sections)];
+// Whether the design has equal relative band edges, which the component
+// realises as a mute (bandpass) or a pass (bandstop), as the design decides
+// it.
+inline bool EqualEdges(const TsigIIRFilter& f) {
+  if (f.Response() != ftBandpass && f.Response() != ftBandstop) return false;
+  const Extended floor = f.Order() * 0.0001L;
+  const Extended a1 = f.Frequency1() / f.SampleRate();
+  const Extended a2 = f.Frequency2() / f.SampleRate();
+  return (floor > a1 ? floor : a1) == (floor > a2 ? floor : a2);
 }
 
 // The cascade of the filter's current design, starting from silence.
@@ -52,12 +39,14 @@ class StandaloneCascade {
  public:
   explicit StandaloneCascade(const TsigIIRFilter& filter)
       : cascade_(BuildCascade(filter.ZPlane(), filter.InputScale())) {
-    state_.SectionCount = cascade_.SectionCount;
-    for (int i = 0; i < cascade_.SectionCount; ++i) {
-      const IIRSection& s = cascade_.Sections[i];
-      state_.Sections[i] = {s.B0, s.B1, s.B2, s.A1, s.A2};
-    }
+    LoadCascade(state_, cascade_, false);
     routines_ = SelectCascadeRoutines(cascade_.SectionCount);
+    if (EqualEdges(filter)) {
+      using S = CascadeSampleState;
+      routines_ = filter.Response() == ftBandpass
+                      ? CascadeRoutines{&MuteValue<S>, &MuteBits<S>, &MuteBlock<S>}
+                      : CascadeRoutines{&PassValue<S>, &PassBits<S>, &PassBlock<S>};
+    }
   }
   Extended Process(Extended x) { return routines_.Value(state_, x); }
   void Process(std::span<const Extended> in, std::span<Extended> out) {
@@ -67,7 +56,7 @@ class StandaloneCascade {
 
  private:
   IIRCascade cascade_;
-  CascadeState state_;
+  CascadeSampleState state_;
   CascadeRoutines routines_;
 };
 

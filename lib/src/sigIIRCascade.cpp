@@ -15,11 +15,6 @@ namespace {
 
 constexpr int MaxRoots = 2 * MaxSections;
 
-// A root with an imaginary part below this fraction of its modulus is
-// real. The design's real roots are exactly real; conjugate members differ
-// from each other's conjugate by a few units in the last place.
-constexpr Extended RealFraction = 0x1p-56L;
-
 // A real root, or a conjugate pair given by its upper member.
 struct Unit {
   TsigComplex Root;
@@ -33,35 +28,37 @@ struct Units {
 
 Extended CircleDistance(TsigComplex z) { return std::fabs(1.0L - Magnitude(z)); }
 
-bool IsReal(TsigComplex z) { return std::fabs(z.Im) <= RealFraction * Magnitude(z); }
-
-// Groups roots into real ones and conjugate pairs, each pair's partner the
-// remaining root of opposite sign nearest its conjugate; the pair becomes
-// their mean. A complex root without a partner (no design has one) is
-// taken as real, as the design keeps only the real parts of its
-// coefficients.
+// Groups roots into real ones and conjugate pairs. The design's real roots
+// are real only to rounding (sin π is not 0 in extended precision), and
+// the members of its pairs are each other's conjugates only to rounding.
+// Taking the roots in decreasing order of |Im|, a root's partner is the
+// remaining root nearest its conjugate, unless the root is nearer its own
+// conjugate, 2|Im|, than that: then it is real. A pair becomes the mean of
+// its members, a real root its real part.
 Units GroupConjugates(const std::array<TsigComplex, PoleZeroCapacity>& roots, int count) {
+  std::array<int, MaxRoots> order{};
+  for (int i = 0; i < count; ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.begin() + count, [&roots](int x, int y) {
+    return std::fabs(roots[x].Im) > std::fabs(roots[y].Im);
+  });
   Units units;
   std::array<bool, MaxRoots> used{};
-  for (int i = 0; i < count; ++i) {
+  for (int n = 0; n < count; ++n) {
+    const int i = order[n];
     if (used[i]) continue;
     used[i] = true;
     const TsigComplex z = roots[i];
-    if (IsReal(z)) {
-      units.Items[units.Count++] = {MakeComplex(z.Re, 0.0L), false};
-      continue;
-    }
     int partner = -1;
     Extended nearest = INFINITY;
     for (int j = 0; j < count; ++j) {
-      if (used[j] || IsReal(roots[j]) || (roots[j].Im < 0.0L) == (z.Im < 0.0L)) continue;
+      if (used[j]) continue;
       const Extended d = Magnitude(Subtract(roots[j], Conjugate(z)));
       if (d < nearest) {
         nearest = d;
         partner = j;
       }
     }
-    if (partner < 0) {
+    if (partner < 0 || 2.0L * std::fabs(z.Im) <= nearest) {
       units.Items[units.Count++] = {MakeComplex(z.Re, 0.0L), false};
       continue;
     }
@@ -112,12 +109,31 @@ void AssignZeros(Group& group, Units& zeros) {
     remove(pair);
     return;
   }
-  for (int taken = 0; taken < group.Order; ++taken) {
-    const int index = nearest(false).first;
-    if (index < 0) return;
-    group.Zeros[group.ZeroCount++] = zeros.Items[index].Root;
-    remove(index);
+  // Real zeros: the nearest, then for a second-order section the nearest
+  // of those on the other side of the origin if any remain (a bandpass
+  // section gets z² - 1, which blocks 0 Hz and Nyquist alike, rather than
+  // (z - 1)² after a section of (z + 1)² that amplifies 0 Hz a millionfold
+  // for it to cancel), else the next nearest.
+  const int first = nearest(false).first;
+  if (first < 0) return;
+  const TsigComplex taken = zeros.Items[first].Root;
+  group.Zeros[group.ZeroCount++] = taken;
+  remove(first);
+  if (group.Order < 2) return;
+  int second = -1;
+  Extended distance = INFINITY;
+  for (int i = 0; i < zeros.Count; ++i) {
+    if (zeros.Items[i].Pair || (zeros.Items[i].Root.Re < 0.0L) == (taken.Re < 0.0L)) continue;
+    const Extended d = Magnitude(Subtract(zeros.Items[i].Root, target));
+    if (d < distance) {
+      distance = d;
+      second = i;
+    }
   }
+  if (second < 0) second = nearest(false).first;
+  if (second < 0) return;
+  group.Zeros[group.ZeroCount++] = zeros.Items[second].Root;
+  remove(second);
 }
 
 // Monic z² + c1·z + c2 (or z + c1) of a section's roots: -(sum), product.
@@ -154,7 +170,9 @@ TsigComplex SectionResponse(const IIRSection& s, TsigComplex z) {
 Extended PeakNormaliser(const IIRSection& s) {
   const Extended angle = std::atan2(s.Poles[0].Im, s.Poles[0].Re);
   Extended peak = 0.0L;
-  for (const TsigComplex z : {MakeComplex(1.0L, 0.0L), MakeComplex(-1.0L, 0.0L), ExpImaginary(angle)})
+  const TsigComplex points[] = {MakeComplex(1.0L, 0.0L), MakeComplex(-1.0L, 0.0L),
+                                ExpImaginary(angle)};
+  for (const TsigComplex z : points)
     peak = std::max(peak, Magnitude(SectionResponse(s, z)));
   return std::isfinite(peak) && peak > 0.0L ? 1.0L / peak : 1.0L;
 }
@@ -227,14 +245,20 @@ IIRCascade BuildCascade(const PoleZeroSet& zplane, Extended gain) {
     s.B2 = c2;
   }
 
-  // Unit peak for every section but the first, which takes the rest.
+  // Unit peak for every section, then the rest of the overall gain shared
+  // evenly, so that the level rises or falls steadily along the cascade.
   std::array<Extended, MaxSections> scale{};
   Extended rest = gain;
-  for (int i = 1; i < groupCount; ++i) {
+  for (int i = 0; i < groupCount; ++i) {
     scale[i] = PeakNormaliser(cascade.Sections[i]);
     rest /= scale[i];
   }
-  if (groupCount > 0) scale[0] = rest;
+  const Extended share = groupCount > 0 ? std::pow(rest, 1.0L / groupCount) : 1.0L;
+  if (std::isfinite(share) && share > 0.0L) {
+    for (int i = 0; i < groupCount; ++i) scale[i] *= share;
+  } else if (groupCount > 0) {
+    scale[0] *= rest;
+  }
   for (int i = 0; i < groupCount; ++i) {
     IIRSection& s = cascade.Sections[i];
     s.B0 = scale[i];
@@ -242,6 +266,28 @@ IIRCascade BuildCascade(const PoleZeroSet& zplane, Extended gain) {
     s.B2 = scale[i] * s.B2;
   }
   return cascade;
+}
+
+Extended PoleZeroScale(const PoleZeroSet& zplane, TsigIIRFilterResponse response, Extended a1,
+                       Extended a2) {
+  auto gain = [&zplane](TsigComplex at) {
+    TsigComplex h = MakeComplex(1.0L, 0.0L);
+    const int n = std::max(zplane.PoleCount, zplane.ZeroCount);
+    for (int i = 0; i < n; ++i) {
+      if (i < zplane.ZeroCount) h = Multiply(h, Subtract(at, zplane.Zeros[i]));
+      if (i < zplane.PoleCount) h = Divide(h, Subtract(at, zplane.Poles[i]));
+    }
+    return Magnitude(h);
+  };
+  const TsigComplex dc = MakeComplex(1.0L, 0.0L);
+  const TsigComplex nyquist = MakeComplex(-1.0L, 0.0L);
+  switch (response) {
+    case ftLowpass: return 1.0L / gain(dc);
+    case ftHighpass: return 1.0L / gain(nyquist);
+    case ftBandpass: return 1.0L / gain(ExpImaginary(Pi * (a1 + a2)));
+    case ftBandstop: break;
+  }
+  return 1.0L / std::sqrt(gain(dc) * gain(nyquist));
 }
 
 TsigComplex CascadeResponse(const IIRCascade& cascade, TsigComplex z) {

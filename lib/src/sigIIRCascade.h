@@ -15,18 +15,26 @@
 // distance from the unit circle; an odd one left over makes the one
 // first-order section. Starting from the section whose pole lies nearest
 // the unit circle, each section takes the remaining zeros nearest its
-// upper pole: a conjugate pair, or the two nearest real zeros (one for the
-// first-order section).
+// upper pole: a conjugate pair, or the nearest real zero and, for a
+// second-order section, the nearest real zero on the other side of the
+// origin where one remains (else the next nearest). So each section of a
+// bandpass gets z² - 1 and blocks 0 Hz and Nyquist itself: no section
+// raises what a later one has to cancel, which would cost the output as
+// many digits as the raise (a millionfold at 0 Hz for (z + 1)² over poles
+// near z = 1).
 //
 // Ordering. Sections run in decreasing distance of their poles from the
 // unit circle: the sharpest resonance comes last, so that no section
 // amplifies what a later one has to cancel and the narrowest peaks see a
 // signal already shaped by the others.
 //
-// Gains. A section's numerator is scaled so that its largest gain among
-// 0 Hz, the Nyquist frequency and its pole's angle (near its peak) is 1;
-// the first section's numerator carries the rest of the overall gain, so
-// that the cascade's response is gain·Π(z - zeros)/Π(z - poles).
+// Gains. A section's numerator is first scaled so that its largest gain
+// among 0 Hz, the Nyquist frequency and its pole's angle (near its peak) is
+// 1; then every numerator takes the same share c of the rest of the
+// overall gain (c^SectionCount = gain / the product of those scales), so
+// that the cascade's response is gain·Π(z - zeros)/Π(z - poles) to within
+// a few units in the last place, and the signal's level changes steadily
+// along the cascade.
 #pragma once
 
 #include <array>
@@ -61,6 +69,16 @@ struct IIRCascade {
 // The cascade of a design's z-plane set with overall gain (the design's
 // InputScale). Poles beyond 2·MaxSections are left out.
 IIRCascade BuildCascade(const PoleZeroSet& zplane, Extended gain);
+
+// The input scale the pole-zero set calls for: 1 / |H| at the response's
+// reference point (0 Hz for lowpass, Nyquist for highpass, e^(iπ(a1 + a2))
+// for bandpass, the geometric mean of the 0 Hz and Nyquist gains for
+// bandstop), H = Π(z - zero)/(z - pole) formed factor by factor. a1 and a2
+// are the relative corners of the design. The design's own InputScale
+// measures H on the expanded polynomials, which a cluster of poles near the
+// reference point leaves with few or no correct digits.
+Extended PoleZeroScale(const PoleZeroSet& zplane, TsigIIRFilterResponse response, Extended a1,
+                       Extended a2);
 
 // The response Π sections at a point z, in extended precision.
 TsigComplex CascadeResponse(const IIRCascade& cascade, TsigComplex z);

@@ -2,9 +2,10 @@
 //
 // Aberth-Ehrlich: every root estimate z_k moves by w = N/(1 - N·Σ_{j≠k}
 // 1/(z_k - z_j)), N = p(z_k)/p'(z_k), which converges cubically to simple
-// roots and keeps the estimates of a cluster apart. p and p' come from
-// Horner's rule in double-extended arithmetic, so the iteration sees the
-// stored polynomial, not its rounding noise.
+// roots and keeps the estimates of a cluster apart. A coarse search
+// evaluates p and p' by Horner's rule in extended arithmetic; the polish
+// evaluates them in double-extended arithmetic, so that it sees the stored
+// polynomial, not its rounding noise.
 #include "sigIIRRealisation.h"
 
 #include <algorithm>
@@ -21,20 +22,41 @@ namespace {
 
 constexpr int MaxDegree = PoleZeroCapacity - 1;
 constexpr int MaxIterations = 400;
+// The coarse search stops at steps below this fraction of |z|, or after
+// this many passes.
+constexpr Extended CoarseStep = 0x1p-40L;
+constexpr int CoarsePasses = 40;
 // A step below this fraction of |z| (a few units in the last place) ends
 // the iteration for that root.
 constexpr Extended SettledStep = 0x1p-61L;
-// Uniform check frequencies of the response comparison, 0 to Nyquist.
+// Intervals of the uniform check frequencies, 0 to Nyquist.
 constexpr int UniformChecks = 64;
 
-// p(z) = z^n + Σ c[i]·z^i and p'(z), c = -a, by Horner's rule.
-void Evaluate(std::span<const Extended> a, TsigComplex z, WideComplex& p, WideComplex& dp) {
-  p = {{1.0L, 0.0L}, {0.0L, 0.0L}};
-  dp = {};
+// p(z) = z^n + Σ c[i]·z^i and p'(z), c = -a, by Horner's rule: in
+// extended arithmetic for the coarse search, in double-extended for the
+// polish.
+void Evaluate(std::span<const Extended> a, TsigComplex z, TsigComplex& p, TsigComplex& dp) {
+  Extended pr = 1.0L, pi = 0.0L, dr = 0.0L, di = 0.0L;
   for (int i = static_cast<int>(a.size()) - 1; i >= 0; --i) {
-    dp = Add(Multiply(dp, z), p);
-    p = Add(Multiply(p, z), WideComplex{{-a[i], 0.0L}, {0.0L, 0.0L}});
+    const Extended nextDr = (dr * z.Re - di * z.Im) + pr;
+    const Extended nextDi = (dr * z.Im + di * z.Re) + pi;
+    const Extended nextPr = (pr * z.Re - pi * z.Im) - a[i];
+    const Extended nextPi = pr * z.Im + pi * z.Re;
+    dr = nextDr, di = nextDi, pr = nextPr, pi = nextPi;
   }
+  p = {pr, pi};
+  dp = {dr, di};
+}
+
+void EvaluateWide(std::span<const Extended> a, TsigComplex z, TsigComplex& p, TsigComplex& dp) {
+  WideComplex wp{{1.0L, 0.0L}, {0.0L, 0.0L}};
+  WideComplex wdp{};
+  for (int i = static_cast<int>(a.size()) - 1; i >= 0; --i) {
+    wdp = Add(Multiply(wdp, z), wp);
+    wp = Add(Multiply(wp, z), WideComplex{{-a[i], 0.0L}, {0.0L, 0.0L}});
+  }
+  p = Narrow(wp);
+  dp = Narrow(wdp);
 }
 
 // z^n + Σ c[i]·z^i with c given with the sign it is added with.
@@ -66,59 +88,92 @@ Extended RootBound(std::span<const Extended> a) {
   return 2.0L * bound;
 }
 
-}  // namespace
-
-bool RealisedRoots(std::span<const Extended> a, std::span<TsigComplex> roots) {
+// Aberth-Ehrlich passes over the estimates with the given evaluation
+// until every step is below settled·|z| or passes run out (or, with
+// stopWhenStalled, the steps stop shrinking); true when all settled.
+template <class Evaluation>
+bool Iterate(std::span<const Extended> a, std::span<TsigComplex> roots, Evaluation evaluate,
+             Extended settled, int passes, bool stopWhenStalled) {
   const int n = static_cast<int>(a.size());
-  if (n == 0) return true;
-  // Start on a circle around the roots' centroid, off the real axis so that
-  // conjugate pairs are not met symmetrically.
-  const Extended centre = a[n - 1] / n;
-  const Extended radius = std::max(RootBound(a), 1e-3L);
-  for (int k = 0; k < n; ++k) {
-    const TsigComplex e = ExpImaginary(2.0L * Pi * k / n + 0.7L);
-    roots[k] = MakeComplex(centre + radius * e.Re, radius * e.Im);
-  }
-  std::array<bool, MaxDegree> settled{};
-  for (int iteration = 0; iteration < MaxIterations; ++iteration) {
+  std::array<bool, MaxDegree> done{};
+  Extended previous = INFINITY;  // the largest relative step of the last pass
+  for (int pass = 0; pass < passes; ++pass) {
     bool all = true;
+    Extended largest = 0.0L;
     for (int k = 0; k < n; ++k) {
-      if (settled[k]) continue;
-      WideComplex p, dp;
-      Evaluate(a, roots[k], p, dp);
-      const TsigComplex value = Narrow(p);
+      if (done[k]) continue;
+      TsigComplex value, slope;
+      evaluate(a, roots[k], value, slope);
       if (value.Re == 0.0L && value.Im == 0.0L) {
-        settled[k] = true;
+        done[k] = true;
         continue;
       }
-      const TsigComplex newton = Divide(value, Narrow(dp));
-      TsigComplex sum = MakeComplex(0.0L, 0.0L);
-      for (int j = 0; j < n; ++j)
-        if (j != k) sum = Add(sum, Divide(MakeComplex(1.0L, 0.0L), Subtract(roots[k], roots[j])));
-      const TsigComplex step =
-          Divide(newton, Subtract(MakeComplex(1.0L, 0.0L), Multiply(newton, sum)));
+      const TsigComplex newton = Divide(value, slope);
+      // Σ 1/(z_k - z_j) over the other estimates.
+      Extended sumRe = 0.0L, sumIm = 0.0L;
+      for (int j = 0; j < n; ++j) {
+        if (j == k) continue;
+        const Extended dRe = roots[k].Re - roots[j].Re;
+        const Extended dIm = roots[k].Im - roots[j].Im;
+        const Extended d2 = dRe * dRe + dIm * dIm;
+        sumRe += dRe / d2;
+        sumIm -= dIm / d2;
+      }
+      const TsigComplex step = Divide(
+          newton, MakeComplex(1.0L - (newton.Re * sumRe - newton.Im * sumIm),
+                              -(newton.Re * sumIm + newton.Im * sumRe)));
       if (!std::isfinite(step.Re) || !std::isfinite(step.Im)) {
         all = false;
         continue;
       }
       roots[k] = Subtract(roots[k], step);
-      if (Magnitude(step) <= SettledStep * Magnitude(roots[k]) + 0x1p-16000L)
-        settled[k] = true;
+      const Extended relative = Magnitude(step) / (Magnitude(roots[k]) + 0x1p-16000L);
+      largest = std::max(largest, relative);
+      if (relative <= settled)
+        done[k] = true;
       else
         all = false;
     }
     if (all) return true;
+    // Near the roots and converging by less than a bit per pass: the
+    // rounding noise of the evaluation has the estimates.
+    if (stopWhenStalled && largest < 0x1p-20L && largest > 0.5L * previous) return false;
+    previous = largest;
   }
   return false;
+}
+
+}  // namespace
+
+// The coarse search runs on extended evaluations, ten times cheaper, until
+// their rounding noise stops it; the polish then settles every root on
+// double-extended evaluations.
+bool RealisedRoots(std::span<const Extended> a, std::span<TsigComplex> roots) {
+  const int n = static_cast<int>(a.size());
+  if (n == 0) return true;
+  if (n > MaxDegree || a.size() > roots.size()) return false;
+  // Start on the circle of the roots' geometric mean radius |a[0]|^(1/n),
+  // kept within Fujiwara's bound, at angles off the real axis so that
+  // conjugate pairs are not met symmetrically.
+  Extended radius = std::min(std::pow(std::fabs(a[0]), 1.0L / n), RootBound(a));
+  if (!(radius > 0x1p-60L)) radius = std::max(RootBound(a), 0x1p-60L);
+  for (int k = 0; k < n; ++k) roots[k] = Scale(ExpImaginary(2.0L * Pi * k / n + 0.7L), radius);
+  Iterate(a, roots, Evaluate, CoarseStep, CoarsePasses, true);
+  return Iterate(a, roots, EvaluateWide, SettledStep, MaxIterations, false);
 }
 
 DirectFormAssessment AssessDirectForm(std::span<const Extended> b, std::span<const Extended> a,
                                       const PoleZeroSet& zplane) {
   DirectFormAssessment result;
+  if (a.size() > static_cast<std::size_t>(MaxDegree) || b.size() != a.size()) {
+    result.Converged = false;
+    return result;
+  }
   const int n = static_cast<int>(a.size());
   std::array<TsigComplex, MaxDegree> roots{};
-  result.Converged = RealisedRoots(a, std::span(roots.data(), static_cast<std::size_t>(n)));
-  for (int k = 0; k < n; ++k) result.LargestRadius = std::max(result.LargestRadius, Magnitude(roots[k]));
+  result.Converged = RealisedRoots(a, std::span(roots.data(), a.size()));
+  for (int k = 0; k < n; ++k)
+    result.LargestRadius = std::max(result.LargestRadius, Magnitude(roots[k]));
 
   // The frequencies where a displaced pole shows most: the angles of the
   // design's poles and of the realised roots, and a uniform grid.
