@@ -15,13 +15,15 @@
 // 1e-8 of z = -1. A design whose own slowest pole r keeps r^(29 s) above
 // 1e-6 is counted apart ("slow by design"), not as failing.
 //
-// Usage: stability_grid [seconds]   (30 unless given)
+// Usage: stability_grid [seconds [structures]]   (30 s and direct,cascade,auto
+// unless given)
 #include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "StandaloneRealisation.h"
 #include "tessaro/sigcomplex.h"
@@ -139,6 +141,34 @@ void Grid(Structure structure, int seconds) {
   std::fflush(stdout);
 }
 
+// How far the design's input scale, measured on its expanded polynomials,
+// is from the one its poles and zeros call for (PoleZeroScale): the gain
+// error the cascade inherits when it takes InputScale.
+void ScaleErrors() {
+  int off = 0;
+  Extended worst = 1.0L;
+  for (int k = 0; k < 3; ++k)
+    for (int resp = 0; resp < 2; ++resp)
+      for (int order : Orders)
+        for (Extended lower : LowerCorners)
+          for (Extended ratio : Ratios) {
+            TsigIIRFilter f;
+            Configure(f, SampleRate, Kinds[k], Responses[resp], order, lower, lower * ratio);
+            const Extended floor = order * 0.0001L;
+            const Extended a1 = std::fmax(floor, f.Frequency1() / f.SampleRate());
+            const Extended a2 = std::fmax(floor, f.Frequency2() / f.SampleRate());
+            if (a1 == a2) continue;
+            const Extended ratioToPoleZero =
+                f.InputScale() / tessaro::PoleZeroScale(f.ZPlane(), f.Response(), a1, a2);
+            const Extended factor = std::fmax(ratioToPoleZero, 1.0L / ratioToPoleZero);
+            off += factor > 1.000001L ? 1 : 0;
+            worst = std::fmax(worst, factor);
+          }
+  std::printf("\nInputScale against the pole-zero scale: %d designs off by more than 1e-6, "
+              "the worst by a factor %.3Lg\n",
+              off, worst);
+}
+
 void NamedCases(Structure structure, int seconds) {
   struct Case {
     const char* name;
@@ -182,16 +212,21 @@ void NamedCases(Structure structure, int seconds) {
 
 int main(int argc, char** argv) {
   const int seconds = argc > 1 ? std::atoi(argv[1]) : 30;
-  if (seconds < 2) {
-    std::fprintf(stderr, "usage: stability_grid [seconds >= 2]\n");
+  const std::string chosen = argc > 2 ? argv[2] : "direct,cascade,auto";
+  if (seconds < 2 || argc > 3) {
+    std::fprintf(stderr, "usage: stability_grid [seconds >= 2 [direct,cascade,auto]]\n");
     return 2;
   }
+  std::vector<Structure> structures;
+  for (Structure s : tessaro::bench::Structures)
+    if (chosen.find(tessaro::bench::StructureName(s)) != std::string::npos) structures.push_back(s);
   std::printf("810 band designs at 48000 Hz, an impulse and %d s of silence\n", seconds);
   std::printf("%-8s %6s %6s %9s %6s %9s %12s %9s | %29s | %s\n", "", "holds", "slow", "diverges",
               "grows", "no decay", "failing", "cascades", "failing by order 4 5 6 7 8",
               "failing: Butterworth bp bs, Chebyshev bp bs, Bessel bp bs");
-  for (Structure s : tessaro::bench::Structures) Grid(s, seconds);
+  for (Structure s : structures) Grid(s, seconds);
   std::printf("\nNamed cases\n");
-  for (Structure s : tessaro::bench::Structures) NamedCases(s, seconds);
+  for (Structure s : structures) NamedCases(s, seconds);
+  ScaleErrors();
   return 0;
 }

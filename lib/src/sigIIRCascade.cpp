@@ -109,31 +109,12 @@ void AssignZeros(Group& group, Units& zeros) {
     remove(pair);
     return;
   }
-  // Real zeros: the nearest, then for a second-order section the nearest
-  // of those on the other side of the origin if any remain (a bandpass
-  // section gets z² - 1, which blocks 0 Hz and Nyquist alike, rather than
-  // (z - 1)² after a section of (z + 1)² that amplifies 0 Hz a millionfold
-  // for it to cancel), else the next nearest.
-  const int first = nearest(false).first;
-  if (first < 0) return;
-  const TsigComplex taken = zeros.Items[first].Root;
-  group.Zeros[group.ZeroCount++] = taken;
-  remove(first);
-  if (group.Order < 2) return;
-  int second = -1;
-  Extended distance = INFINITY;
-  for (int i = 0; i < zeros.Count; ++i) {
-    if (zeros.Items[i].Pair || (zeros.Items[i].Root.Re < 0.0L) == (taken.Re < 0.0L)) continue;
-    const Extended d = Magnitude(Subtract(zeros.Items[i].Root, target));
-    if (d < distance) {
-      distance = d;
-      second = i;
-    }
+  for (int taken = 0; taken < group.Order; ++taken) {
+    const int index = nearest(false).first;
+    if (index < 0) return;
+    group.Zeros[group.ZeroCount++] = zeros.Items[index].Root;
+    remove(index);
   }
-  if (second < 0) second = nearest(false).first;
-  if (second < 0) return;
-  group.Zeros[group.ZeroCount++] = zeros.Items[second].Root;
-  remove(second);
 }
 
 // Monic z² + c1·z + c2 (or z + c1) of a section's roots: -(sum), product.

@@ -15,13 +15,13 @@
 // distance from the unit circle; an odd one left over makes the one
 // first-order section. Starting from the section whose pole lies nearest
 // the unit circle, each section takes the remaining zeros nearest its
-// upper pole: a conjugate pair, or the nearest real zero and, for a
-// second-order section, the nearest real zero on the other side of the
-// origin where one remains (else the next nearest). So each section of a
-// bandpass gets z² - 1 and blocks 0 Hz and Nyquist itself: no section
-// raises what a later one has to cancel, which would cost the output as
-// many digits as the raise (a millionfold at 0 Hz for (z + 1)² over poles
-// near z = 1).
+// upper pole: a conjugate pair, or the two nearest real zeros (one for the
+// first-order section). Poles that crowd a zero (a band edge at the
+// Nyquist bound puts pairs within 1e-8 of z = -1) so meet their zeros in
+// one section and nearly cancel there. Giving every bandpass section
+// z² - 1 instead leaves such a pair one zero, and its section rings for
+// 1e8 samples with a gain of 1e8 that the others must cancel: the cascade
+// then grew in 8 of bench/stability_grid's 810 designs.
 //
 // Ordering. Sections run in decreasing distance of their poles from the
 // unit circle: the sharpest resonance comes last, so that no section
