@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "IIRTestSupport.h"
 #include "LiteralFilter.h"
 #include "Near.h"
 #include "RealisationGrid.h"

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "LiteralFilter.h"
 #include "tessaro/sigIIRFilters.h"
 
 namespace tessaro::test {
@@ -49,6 +50,20 @@ inline void Configure(TsigIIRFilter& f, const GridDesign& d) {
   f.SetOrder(d.order);
   f.SetFrequency1(d.frequency1);
   f.SetFrequency2(d.frequency2);
+}
+
+// The literal direct form with the filter's coefficients and every history
+// entry at the given levels (the steady state of a constant input).
+inline LiteralFilter SteadyLiteral(const TsigIIRFilter& f, Extended input, Extended output) {
+  LiteralFilter literal;
+  literal.n = f.CoefficientCount();
+  literal.g = f.InputScale();
+  for (int i = 0; i < literal.n; ++i) {
+    literal.B[i] = f.InputCoefficients()[i];
+    literal.A[i] = f.OutputCoefficients()[i];
+  }
+  for (int i = 0; i <= literal.n; ++i) literal.X[i] = input, literal.Y[i] = output;
+  return literal;
 }
 
 // FNV-1a over the 80 value bits of the input scale, the z-plane poles and

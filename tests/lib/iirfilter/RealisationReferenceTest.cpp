@@ -32,7 +32,6 @@
 #include <string>
 #include <vector>
 
-#include "LiteralFilter.h"
 #include "Near.h"
 #include "RealisationGrid.h"
 #include "sigIIRCascade.h"
@@ -288,11 +287,7 @@ TEST(RealisationReference, SteadyStateStart) {
     const auto a = f.OutputCoefficients().first(static_cast<std::size_t>(n));
     const SteadyLevels levels = DirectFormSteadyState(b, a, f.InputScale(), x0);
     EXPECT_LE(std::fabs(levels.Output - want), DirectTolerance * scale);
-    test::LiteralFilter literal;
-    literal.n = n;
-    literal.g = f.InputScale();
-    for (int i = 0; i < n; ++i) literal.B[i] = b[i], literal.A[i] = a[i];
-    for (int i = 0; i <= n; ++i) literal.X[i] = levels.Input, literal.Y[i] = levels.Output;
+    test::LiteralFilter literal = test::SteadyLiteral(f, levels.Input, levels.Output);
     deviation = 0.0L;
     for (int t = 0; t < SteadySamples; ++t)
       deviation = std::max(deviation, std::fabs(literal.Sample(x0) - levels.Output));

@@ -7,7 +7,6 @@
 #include <random>
 #include <vector>
 
-#include "LiteralFilter.h"
 #include "Near.h"
 #include "RealisationGrid.h"
 #include "sigIIRRealisation.h"
@@ -127,11 +126,7 @@ TEST(DirectFormSteadyState, HoldsTheLiteralFilterAtItsSteadyOutput) {
   const auto a = f.OutputCoefficients().first(static_cast<std::size_t>(n));
   for (Extended x0 : {1.0L, -0.37L, 3e-12L}) {
     const SteadyLevels levels = DirectFormSteadyState(b, a, f.InputScale(), x0);
-    LiteralFilter literal;
-    literal.n = n;
-    literal.g = f.InputScale();
-    for (int i = 0; i < n; ++i) literal.B[i] = b[i], literal.A[i] = a[i];
-    for (int i = 0; i <= n; ++i) literal.X[i] = levels.Input, literal.Y[i] = levels.Output;
+    LiteralFilter literal = SteadyLiteral(f, levels.Input, levels.Output);
     // The design normalises the gain at 0 Hz to 1.
     EXPECT_TRUE(Near(levels.Output, x0, 0.0L, 1e-15L));
     for (int t = 0; t < 2000; ++t)
