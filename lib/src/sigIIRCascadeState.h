@@ -50,10 +50,16 @@ inline CascadeRoutines SelectCascadeRoutines(int sections) {
   return Table[static_cast<std::size_t>(sections)];
 }
 
-inline void ClearCascade(CascadeSampleState& s) { s.Stages.fill({}); }
+// The steps below work on any state with the fields of CascadeSampleState
+// (the component's sample state can carry them beside the direct form's).
+template <class S>
+void ClearCascade(S& s) {
+  s.Stages.fill({});
+}
 
 // Loads the coefficients of c; the stages are kept by position or cleared.
-inline void LoadCascade(CascadeSampleState& s, const IIRCascade& c, bool keepHistory) {
+template <class S>
+void LoadCascade(S& s, const IIRCascade& c, bool keepHistory) {
   s.SectionCount = c.SectionCount;
   s.Sections.fill({});
   for (int i = 0; i < c.SectionCount; ++i) {
@@ -64,7 +70,8 @@ inline void LoadCascade(CascadeSampleState& s, const IIRCascade& c, bool keepHis
 }
 
 // The stages at rest under the constant input x0 (CascadeSteadyState).
-inline void StartCascadeSteady(CascadeSampleState& s, const IIRCascade& c, Extended x0) {
+template <class S>
+void StartCascadeSteady(S& s, const IIRCascade& c, Extended x0) {
   std::array<Extended, MaxSections + 1> levels{};
   CascadeSteadyState(c, x0, levels);
   ClearCascade(s);
