@@ -56,13 +56,8 @@ inline void Configure(TsigIIRFilter& f, const GridDesign& d) {
 // entry at the given levels (the steady state of a constant input).
 inline LiteralFilter SteadyLiteral(const TsigIIRFilter& f, Extended input, Extended output) {
   LiteralFilter literal;
-  literal.n = f.CoefficientCount();
-  literal.g = f.InputScale();
-  for (int i = 0; i < literal.n; ++i) {
-    literal.B[i] = f.InputCoefficients()[i];
-    literal.A[i] = f.OutputCoefficients()[i];
-  }
-  for (int i = 0; i <= literal.n; ++i) literal.X[i] = input, literal.Y[i] = output;
+  literal.Load(f);
+  for (int i = 0; i <= literal.Count; ++i) literal.X[i] = input, literal.Y[i] = output;
   return literal;
 }
 
