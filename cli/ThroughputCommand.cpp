@@ -9,7 +9,8 @@
 #include "Commands.h"
 #include "Errors.h"
 #include "FilterOptions.h"
-#include "MainComponents.h"
+#include "ComponentsStoredForm.h"
+#include "StoredComponents.h"
 #include "Throughput.h"
 #include "tessaro/sigStoredForm.h"
 
@@ -23,15 +24,6 @@ struct TThroughputOptions {
   int DurationMs = perf::MaxDurationMs;
 };
 
-// The program's components, as its window loads them.
-template <class T>
-T& Component(tessaro::TComponent& owner, const char* name) {
-  tessaro::LoadComponents(perf::MainComponents, owner);
-  auto* component = dynamic_cast<T*>(owner.FindComponent(name));
-  if (!component) throw RunError("throughput", std::string("the program's component ") + name + " is missing");
-  return *component;
-}
-
 void Print(std::int32_t count) {
   std::printf("%d per sec\n", static_cast<int>(count));
   std::fflush(stdout);
@@ -44,16 +36,16 @@ void RunIIR(TThroughputOptions options) {
     if (!options.Filter.Response) options.Filter.Response = tessaro::ftLowpass;
     if (!options.Filter.Order) options.Filter.Order = 1;
   }
-  tessaro::TComponent owner;
-  auto& filter = Component<tessaro::TsigIIRFilter>(owner, "sigIIRFilter");
+  const TStoredComponents components(perf::ComponentsStoredForm);
+  auto& filter = components.Find<tessaro::TsigIIRFilter>("sigIIRFilter");
   DesignFilter(options.Filter, filter);
   const perf::TIIRSettings settings{filter.Kind(), filter.Response(), filter.Order()};
   Print(perf::MeasureIIRThroughput(filter, settings, options.DurationMs));
 }
 
 void RunFFT(const TThroughputOptions& options) {
-  tessaro::TComponent owner;
-  auto& fft = Component<tessaro::TsigFFT>(owner, "sigFFT1");
+  const TStoredComponents components(perf::ComponentsStoredForm);
+  auto& fft = components.Find<tessaro::TsigFFT>("sigFFT1");
   perf::TRandomDigits random;
   const auto operation = options.Operation == "inverse" ? perf::TFFTOperation::Inverse : perf::TFFTOperation::Forward;
   Print(perf::MeasureFFTThroughput(fft, options.Size, operation, random, options.DurationMs));
