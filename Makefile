@@ -3,6 +3,7 @@
 
 BUILD       ?= build
 ASAN_BUILD  ?= build-asan
+CLANG_BUILD ?= build-clang
 JOBS        ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
@@ -10,9 +11,9 @@ CMAKE_FLAGS ?=
 PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
             qt6-base-dev libgl-dev libfftw3-dev libkissfft-dev xvfb x11-apps \
             fonts-dejavu-core python3 python3-dev pybind11-dev python3-numpy \
-            python3-pytest python3-scipy
+            python3-pytest python3-scipy clang
 
-.PHONY: all deps configure build asan test demo perf bench references clean
+.PHONY: all deps configure build asan clang test demo perf bench references clean
 
 all: build
 
@@ -41,9 +42,17 @@ asan: deps
 	      -DTESSARO_WERROR=ON -DTESSARO_BUILD_BENCH=OFF $(CMAKE_FLAGS)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
+# Everything built with Clang (GCC's standard library) and every test run.
+clang: deps
+	cmake -S . -B $(CLANG_BUILD) -DCMAKE_BUILD_TYPE=Release -DTESSARO_WERROR=ON \
+	      -DCMAKE_CXX_COMPILER=clang++ $(CMAKE_FLAGS)
+	cmake --build $(CLANG_BUILD) -j $(JOBS)
+	cd $(CLANG_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
 test: build asan
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	$(MAKE) clang
 
 demo: build
 	./scripts/demo.sh $(BUILD)/iir/IIR
@@ -60,4 +69,4 @@ references:
 	for s in $$(find tests -path "*/reference/*.py" | sort); do /usr/bin/python3 $$s || exit 1; done
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(CLANG_BUILD)
