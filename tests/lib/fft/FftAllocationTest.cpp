@@ -1,27 +1,10 @@
-// Forward and Inverse allocate nothing: the global allocation functions of
-// this test program count the calls made while a transform runs.
+// Forward and Inverse allocate nothing: the test program's global allocation
+// functions count the calls made while a transform runs.
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
-
+#include "AllocationCount.h"
 #include "tessaro/sigFFT.h"
-
-namespace {
-
-bool counting = false;
-int allocations = 0;
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-  if (counting) ++allocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace tessaro::test {
 namespace {
@@ -32,22 +15,21 @@ TEST(FftAllocation, ForwardAndInverseAllocateNothing) {
     fft.SetPower(power);
     fft.SetWindow(fwBlackman);
     fft.RealIn()[1] = 1.0f;
-    allocations = 0;
-    counting = true;
+    const AllocationCount count;
     fft.Forward();
     fft.Inverse();
-    counting = false;
-    EXPECT_EQ(allocations, 0) << "N = " << fft.BufferSize();
+    EXPECT_EQ(count.Calls(), 0) << "N = " << fft.BufferSize();
   }
+  const AllocationCount count;
+  AllocateOneOfEachForm();
+  EXPECT_EQ(count.Calls(), 2);  // the count sees both forms
 }
 
 TEST(FftAllocation, TheCounterSeesAResize) {
   TsigFFT fft;
-  allocations = 0;
-  counting = true;
+  const AllocationCount count;
   fft.SetPower(4);
-  counting = false;
-  EXPECT_GT(allocations, 0);
+  EXPECT_GT(count.Calls(), 0);
 }
 
 }  // namespace

@@ -111,8 +111,8 @@ std::vector<Tie> TieCases(int minPower, int firstStage, int stagesLeftOut) {
       const int half = 1 << stage;
       std::vector<int> js{1, half / 2 + 1, half - 1};
       std::ranges::sort(js);
-      const auto [first, last] = std::ranges::unique(js);
-      js.erase(first, last);
+      // Not std::ranges::unique: Clang 14 cannot form its subrange result with GCC 12's library.
+      js.erase(std::unique(js.begin(), js.end()), js.end());
       for (int j : js)
         if (j < half)
           for (Part part : {Part::Real, Part::Imag}) cases.push_back({power, stage, j, part});
