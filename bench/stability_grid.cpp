@@ -38,10 +38,8 @@ using tessaro::bench::Structure;
 constexpr Extended SampleRate = 48000.0L;
 constexpr tessaro::TsigIIRFilterKind Kinds[] = {tessaro::fkButterworth, tessaro::fkChebyshev,
                                                  tessaro::fkBessel};
-const char* const KindNames[] = {"Butterworth", "Chebyshev", "Bessel"};
 constexpr tessaro::TsigIIRFilterResponse Responses[] = {tessaro::ftBandpass,
                                                          tessaro::ftBandstop};
-const char* const ResponseNames[] = {"bandpass", "bandstop"};
 constexpr int Orders[] = {4, 5, 6, 7, 8};
 constexpr Extended LowerCorners[] = {20, 50, 100, 200, 500, 1000, 2000, 5000, 10000};
 constexpr Extended Ratios[] = {1.25L, 2.0L, 10.0L};
