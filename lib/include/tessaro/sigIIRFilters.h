@@ -203,12 +203,9 @@ class TsigCustomIIRFilter : public TComponent {
     std::optional<TsigIIRRealisation> Verdict;
   };
 
-  // While a stored form loads: the properties before BeginLoad and which
-  // frequencies the form assigned.
+  // While a stored form loads: the properties before BeginLoad.
   struct LoadState {
     Properties Saved;
-    bool Frequency1Loaded = false;
-    bool Frequency2Loaded = false;
   };
 
   void SetFrequency(int index, Extended hertz);
