@@ -39,40 +39,20 @@ std::vector<Extended> Signal(Extended level) {
 }
 
 // Arguments: order, level.
-void Direct(benchmark::State& state) {
+template <tessaro::TsigIIRStructure S>
+void PerSample(benchmark::State& state) {
   TsigIIRFilter f;
-  Configure(f, static_cast<int>(state.range(0)), tessaro::fsDirect);
+  Configure(f, static_cast<int>(state.range(0)), S);
   const std::vector<Extended> x = Signal(kLevels[state.range(1)]);
   for (auto _ : state)
     for (int i = 0; i < kBlock; ++i) benchmark::DoNotOptimize(f.Process(x[i]));
   state.SetItemsProcessed(state.iterations() * kBlock);
 }
 
-void DirectBlock(benchmark::State& state) {
+template <tessaro::TsigIIRStructure S>
+void Block(benchmark::State& state) {
   TsigIIRFilter f;
-  Configure(f, static_cast<int>(state.range(0)), tessaro::fsDirect);
-  const std::vector<Extended> x = Signal(kLevels[state.range(1)]);
-  std::vector<Extended> y(kBlock);
-  for (auto _ : state) {
-    f.Process(x, y);
-    benchmark::DoNotOptimize(y.data());
-    benchmark::ClobberMemory();
-  }
-  state.SetItemsProcessed(state.iterations() * kBlock);
-}
-
-void Cascade(benchmark::State& state) {
-  TsigIIRFilter f;
-  Configure(f, static_cast<int>(state.range(0)), tessaro::fsCascade);
-  const std::vector<Extended> x = Signal(kLevels[state.range(1)]);
-  for (auto _ : state)
-    for (int i = 0; i < kBlock; ++i) benchmark::DoNotOptimize(f.Process(x[i]));
-  state.SetItemsProcessed(state.iterations() * kBlock);
-}
-
-void CascadeBlock(benchmark::State& state) {
-  TsigIIRFilter f;
-  Configure(f, static_cast<int>(state.range(0)), tessaro::fsCascade);
+  Configure(f, static_cast<int>(state.range(0)), S);
   const std::vector<Extended> x = Signal(kLevels[state.range(1)]);
   std::vector<Extended> y(kBlock);
   for (auto _ : state) {
@@ -89,10 +69,12 @@ void Designs(benchmark::internal::Benchmark* b) {
     for (int order : kOrders) b->Args({order, level});
 }
 
-BENCHMARK(Direct)->Apply(Designs);
-BENCHMARK(Cascade)->Apply(Designs);
-BENCHMARK(DirectBlock)->Apply(Designs);
-BENCHMARK(CascadeBlock)->Apply(Designs);
+void Register() {
+  benchmark::RegisterBenchmark("Direct", PerSample<tessaro::fsDirect>)->Apply(Designs);
+  benchmark::RegisterBenchmark("Cascade", PerSample<tessaro::fsCascade>)->Apply(Designs);
+  benchmark::RegisterBenchmark("DirectBlock", Block<tessaro::fsDirect>)->Apply(Designs);
+  benchmark::RegisterBenchmark("CascadeBlock", Block<tessaro::fsCascade>)->Apply(Designs);
+}
 
 // The console report, and the nanoseconds per sample kept for the table.
 class TableReporter : public benchmark::ConsoleReporter {
@@ -148,6 +130,7 @@ class TableReporter : public benchmark::ConsoleReporter {
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  Register();
   TableReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   reporter.PrintTable();

@@ -337,9 +337,11 @@ TEST(Filter, NoSubnormalOutputs) {
 TEST(Filter, BlockProcessGivesThePerSampleResults) {
   std::vector<Extended> in(500);
   for (std::size_t i = 0; i < in.size(); ++i) in[i] = std::cos(0.05L * i) + (i == 3 ? 1.0L : 0.0L);
+  for (TsigIIRStructure structure : {fsDirect, fsCascade})
   for (TsigIIRFilterResponse r : {ftLowpass, ftBandstop}) {
     TsigIIRFilter a, b, c;
     for (TsigIIRFilter* f : {&a, &b, &c}) {
+      f->SetStructure(structure);
       f->SetResponse(r);
       f->SetOrder(6);
     }
