@@ -48,9 +48,11 @@ enum class Family {
   TwoTones,     // cos(2 pi 3n/N) + 0.5 sin(2 pi (N/8 + 1)n/N), each a float
 };
 
-constexpr Family kFamilies[] = {Family::Uniform,   Family::UniformReal, Family::Int16,     Family::Int16Scaled,
-                                Family::Sine100,   Family::Sine32767,   Family::Sine1000,  Family::Sine3,
-                                Family::Constant,  Family::Impulse,     Family::FirstTenth, Family::TwoTones};
+constexpr Family kFamilies[] = {
+    Family::Uniform,  Family::UniformReal, Family::Int16,      Family::Int16Scaled,
+    Family::Sine100,  Family::Sine32767,   Family::Sine1000,   Family::Sine3,
+    Family::Constant, Family::Impulse,     Family::FirstTenth, Family::TwoTones,
+};
 
 const char* FamilyName(Family f) {
   switch (f) {
@@ -250,7 +252,8 @@ void Register() {
           Tessaro(s, f, n, tessaro::ftExact, &TsigFFT::Inverse);
         });
       }
-      benchmark::RegisterBenchmark(Name("Fftw", f, n).c_str(), [f, n](benchmark::State& s) { Fftw(s, f, n); });
+      benchmark::RegisterBenchmark(Name("Fftw", f, n).c_str(),
+                                   [f, n](benchmark::State& s) { Fftw(s, f, n); });
       benchmark::RegisterBenchmark(Name("KissForward", f, n).c_str(),
                                    [f, n](benchmark::State& s) { KissFft(s, f, n, 0); });
       benchmark::RegisterBenchmark(Name("KissInverse", f, n).c_str(),

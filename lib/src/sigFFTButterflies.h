@@ -92,6 +92,10 @@ struct Butterflies {
   // but the chance midpoint patterns of exact cancellations.
   template <bool Nudge = Real>
   [[gnu::always_inline]] static void NotedProducts(const Twiddle& w, D a, D b, F& tr, F& ti, Flags& f) {
+    if constexpr (Bracketed) {
+      BracketedProducts(w, a, b, tr, ti, f);
+      return;
+    }
     const D v = S::Mul(w.im, a);
     const D r = S::MulSub(w.re, a, S::Mul(w.im, b));
     const D i = S::MulAdd(w.re, b, v);
@@ -101,6 +105,20 @@ struct Butterflies {
       S::template Note<Tiny>(f, r, S::MulAdd(v, S::Set1D(0x1p-60), i));
     else
       S::template Note<Tiny>(f, r, i);
+  }
+
+  // Where the instruction set rounds a fused multiply-add down and up
+  // without changing the rounding mode: each product sum is formed both
+  // ways, its float taken from the one rounded up, and only the inexact
+  // results beside a float midpoint noted (exact ones, whatever their
+  // pattern, never), so that no cancellation nudge is needed.
+  static constexpr bool Bracketed = requires { requires S::Bracket; };
+  [[gnu::always_inline]] static void BracketedProducts(const Twiddle& w, D a, D b, F& tr, F& ti, Flags& f) {
+    const D q = S::Mul(w.im, b), v = S::Mul(w.im, a);
+    const D rUp = S::MulSubUp(w.re, a, q), iUp = S::MulAddUp(w.re, b, v);
+    tr = S::Narrow(rUp);
+    ti = S::Narrow(iUp);
+    S::template NoteBracket<Tiny>(f, S::MulSubDown(w.re, a, q), rUp, S::MulAddDown(w.re, b, v), iUp);
   }
 
   // x, y := x + t, x - t with t = w·y: exactly (Exact), or with the
