@@ -56,6 +56,14 @@ struct Avx512 {
   static D MulAddUp(D a, D b, D c) { return _mm512_fmadd_round_pd(a, b, c, Up); }
   static D MulSubDown(D a, D b, D c) { return _mm512_fmsub_round_pd(a, b, c, Down); }
   static D MulSubUp(D a, D b, D c) { return _mm512_fmsub_round_pd(a, b, c, Up); }
+  // The lanes where |a|·factor < |b| (a power of two: exact unless it
+  // overflows, which fails the test), and a choice between two vectors.
+  using Mask = __mmask8;
+  static Mask Below(D a, D b, double factor) {
+    return _mm512_cmp_pd_mask(_mm512_mul_pd(_mm512_abs_pd(a), _mm512_set1_pd(factor)), _mm512_abs_pd(b),
+                              _CMP_LT_OQ);
+  }
+  static D Select(Mask m, D yes, D no) { return _mm512_mask_mov_pd(no, m, yes); }
   // The zero-masked forms with a full mask: the plain ones trip GCC 12's
   // -Wmaybe-uninitialized inside the intrinsics header.
   static D Widen(F v) { return _mm512_maskz_cvtps_pd(0xFF, v); }
@@ -258,6 +266,15 @@ struct Avx512x16 {
   }
   static D MulSubUp(D a, D b, D c) {
     return {Avx512::MulSubUp(a.lo, b.lo, c.lo), Avx512::MulSubUp(a.hi, b.hi, c.hi)};
+  }
+  struct Mask {
+    __mmask8 lo, hi;
+  };
+  static Mask Below(D a, D b, double factor) {
+    return {Avx512::Below(a.lo, b.lo, factor), Avx512::Below(a.hi, b.hi, factor)};
+  }
+  static D Select(Mask m, D yes, D no) {
+    return {Avx512::Select(m.lo, yes.lo, no.lo), Avx512::Select(m.hi, yes.hi, no.hi)};
   }
   static D Widen(F v) { return {Avx512::Widen(Low(v)), Avx512::Widen(High(v))}; }
   // The halves converted straight from memory, with no extract.

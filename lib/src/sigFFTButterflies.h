@@ -121,6 +121,37 @@ struct Butterflies {
     S::template NoteBracket<Tiny>(f, S::MulSubDown(w.re, a, q), rUp, S::MulAddDown(w.re, b, v), iUp);
   }
 
+  // The same for a twiddle whose parts have magnitudes within a factor of
+  // 1 + 2^-20 of each other, where one part of y may be 2^65 times smaller
+  // than the other (stage 2 of the first pass, after the twiddle of about
+  // (2^-65, 1) of stage 1 has left c·y beside a zero). In the lanes where
+  // the smaller part times 2^65·(1 + 2^-19) is below the larger, each
+  // result is a single product of the larger part plus less than half a
+  // unit of that product's extended rounding: the float of the product,
+  // which is exact in double and is taken for both roundings (so never
+  // noted).
+  [[gnu::always_inline]] static void SkewedProducts(const Twiddle& w, D a, D b, F& tr, F& ti, Flags& f) {
+    const D q = S::Mul(w.im, b), v = S::Mul(w.im, a);
+    D rDown = S::MulSubDown(w.re, a, q), rUp = S::MulSubUp(w.re, a, q);
+    D iDown = S::MulAddDown(w.re, b, v), iUp = S::MulAddUp(w.re, b, v);
+    constexpr double Skew = 0x1p65 * (1 + 0x1p-19);
+    const auto smallA = S::Below(a, b, Skew), smallB = S::Below(b, a, Skew);
+    const D negQ = S::Neg(q), p = S::Mul(w.re, a), u = S::Mul(w.re, b);
+    rDown = S::Select(smallA, negQ, S::Select(smallB, p, rDown));
+    rUp = S::Select(smallA, negQ, S::Select(smallB, p, rUp));
+    iDown = S::Select(smallA, u, S::Select(smallB, v, iDown));
+    iUp = S::Select(smallA, u, S::Select(smallB, v, iUp));
+    tr = S::Narrow(rUp);
+    ti = S::Narrow(iUp);
+    S::template NoteBracket<Tiny>(f, rDown, rUp, iDown, iUp);
+  }
+  [[gnu::always_inline]] static void SkewedButterfly(const Twiddle& w, F& xr, F& xi, F& yr, F& yi, Flags& f) {
+    F tr, ti;
+    SkewedProducts(w, S::Widen(yr), S::Widen(yi), tr, ti, f);
+    yr = S::Sub(xr, tr), yi = S::Sub(xi, ti);
+    xr = S::Add(xr, tr), xi = S::Add(xi, ti);
+  }
+
   // x, y := x + t, x - t with t = w·y: exactly (Exact), or with the
   // suspects noted in f.
   template <bool Exact, bool Nudge = Real>
