@@ -102,6 +102,7 @@ void AddDesignCommand(CLI::App& app) {
       "  tessaro design --kind chebyshev --ripple 0.5 --response bandpass --order 4 \\\n"
       "                 --f1 500 --f2 2000 --rate 48000\n"
       "  tessaro design --order 4 --f1 1000 --rate 48000 --format json\n"
+      "  tessaro design --response highpass --order 8 --f1 20 --rate 48000 --structure cascade\n"
       "  tessaro design --form filter.txt --response 512 --format csv > response.csv\n"
       "  tessaro design --kind bessel --order 6 --f1 2000 --plot bessel.png --plot-size 1000x700\n"
       "  tessaro design --response bandstop --f1 45 --f2 55 --order 2 --rate 1000 --save notch.txt");

@@ -1,6 +1,8 @@
 #include "DesignReport.h"
 
+#include <algorithm>
 #include <cmath>
+#include <span>
 #include <limits>
 #include <ostream>
 #include <sstream>
@@ -17,8 +19,6 @@ namespace {
 using tessaro::Extended;
 using tessaro::TsigComplex;
 
-// The step of the phase difference, as a fraction of the sample rate.
-constexpr Extended DelayStep = 1e-6L;
 constexpr Extended DegreesPerRadian = 180.0L / tessaro::Pi;
 
 std::string Json(Extended value) { return std::isfinite(value) ? Decimal(value) : std::string("null"); }
@@ -86,14 +86,44 @@ class TJsonObject {
   std::vector<std::pair<std::string, std::string>> members_;
 };
 
+// The largest radius of the poles that run: the roots of the direct form's
+// denominator, or those of the sections' z^2 - a1 z - a2 (z - a1 for a
+// first-order one).
+Extended RealisedRadius(const tessaro::TsigCustomIIRFilter& filter, const tessaro::TsigIIRRealisation& r) {
+  if (r.Structure != tessaro::fsCascade) return r.LargestRadius;
+  Extended largest = 0.0L;
+  for (const tessaro::TsigIIRSection& s : filter.Sections()) {
+    Extended radius = std::fabs(s.A1);
+    if (s.Order == 2) {
+      const Extended discriminant = s.A1 * s.A1 + 4.0L * s.A2;
+      radius = discriminant < 0.0L ? std::sqrt(-s.A2)
+                                   : (std::fabs(s.A1) + std::sqrt(discriminant)) / 2.0L;
+    }
+    largest = std::max(largest, radius);
+  }
+  return largest;
+}
+
+std::string RealisationText(const tessaro::TsigIIRRealisation& r) {
+  if (r.Structure != tessaro::fsCascade) return "direct form";
+  return "cascade of " + std::to_string(r.SectionCount) + (r.SectionCount == 1 ? " section" : " sections");
+}
+
+std::string JsonSections(std::span<const tessaro::TsigIIRSection> sections) {
+  std::string text = "[";
+  for (std::size_t i = 0; i < sections.size(); ++i) {
+    const tessaro::TsigIIRSection& s = sections[i];
+    text += (i ? ", [" : "[") + Json(s.B0) + ", " + Json(s.B1) + ", " + Json(s.B2) + ", " + Json(s.A1) + ", " +
+            Json(s.A2) + "]";
+  }
+  return text + "]";
+}
+
 }  // namespace
 
 std::vector<TResponsePoint> ResponseTable(const tessaro::TsigCustomIIRFilter& filter, int count) {
   std::vector<TResponsePoint> table;
   const Extended rate = filter.SampleRate();
-  const Extended step = DelayStep * rate;
-  // Radians per sample between the two phases of the difference.
-  const Extended spread = 2.0L * tessaro::Pi * (2.0L * step) / rate;
   for (int k = 0; k < count; ++k) {
     TResponsePoint point;
     point.Frequency = count > 1 ? rate / 2.0L * k / (count - 1) : 0.0L;
@@ -104,11 +134,7 @@ std::vector<TResponsePoint> ResponseTable(const tessaro::TsigCustomIIRFilter& fi
       point.PhaseDegrees = point.GroupDelay = std::numeric_limits<Extended>::quiet_NaN();
     } else {
       point.PhaseDegrees = std::atan2(h.Im, h.Re) * DegreesPerRadian;
-      // arg(H(f + step) / H(f - step)), free of any phase wrap.
-      const TsigComplex above = filter.FrequencyResponse(point.Frequency + step);
-      const TsigComplex below = filter.FrequencyResponse(point.Frequency - step);
-      const TsigComplex turn = tessaro::Multiply(above, tessaro::Conjugate(below));
-      point.GroupDelay = -std::atan2(turn.Im, turn.Re) / spread;
+      point.GroupDelay = filter.GroupDelay(point.Frequency);
     }
     table.push_back(point);
   }
@@ -123,10 +149,12 @@ void PrintDesignText(std::ostream& out, const tessaro::TsigCustomIIRFilter& filt
       << "Frequency2  " << Decimal(filter.Frequency2()) << " Hz\n"
       << "SampleRate  " << Decimal(filter.SampleRate()) << " Hz\n"
       << "Ripple      " << Decimal(filter.Ripple()) << " dB\n"
+      << "Structure   " << StructureName(filter.Structure()) << '\n'
       << "Message     " << (filter.DesignMessage().empty() ? "(none)" : filter.DesignMessage()) << '\n';
-  // TODO(structure): the realisation and stability lines of the filter's
-  // Realisation() report (direct form or second-order sections, whether
-  // every pole lies inside the unit circle) go here, in text and in JSON.
+  const tessaro::TsigIIRRealisation r = filter.Realisation();
+  out << "Realisation " << RealisationText(r) << '\n'
+      << "Stability   direct form " << (r.DirectFormSound ? "sound" : "unsound") << ", realised pole radius "
+      << Decimal(RealisedRadius(filter, r)) << '\n';
   const int n = filter.CoefficientCount();
   out << "InputScale  " << Decimal(filter.InputScale()) << "\n\n"
       << "y[n] = g x[n] + sum over i < N of (b[i] g x[n-N+i] + a[i] y[n-N+i]), g = InputScale, N = " << n << '\n';
@@ -138,6 +166,15 @@ void PrintDesignText(std::ostream& out, const tessaro::TsigCustomIIRFilter& filt
         << '\n';
   }
   out << '\n';
+  if (r.Structure == tessaro::fsCascade) {
+    const auto sections = filter.Sections();
+    out << "Sections (" << sections.size() << "), in running order, each y[n] = b0 x[n] + b1 x[n-1] + b2 x[n-2] + "
+        << "a1 y[n-1] + a2 y[n-2]\n";
+    for (const tessaro::TsigIIRSection& section : sections)
+      out << "  " << Decimal(section.B0) << "  " << Decimal(section.B1) << "  " << Decimal(section.B2) << "  "
+          << Decimal(section.A1) << "  " << Decimal(section.A2) << '\n';
+    out << '\n';
+  }
   const tessaro::PoleZeroSet& z = filter.ZPlane();
   PrintRoots(out, "Poles, z plane", z.Poles.data(), z.PoleCount);
   PrintRoots(out, "Zeros, z plane", z.Zeros.data(), z.ZeroCount);
@@ -158,7 +195,20 @@ void PrintDesignJson(std::ostream& out, const tessaro::TsigCustomIIRFilter& filt
   design.Add("sampleRate", Json(filter.SampleRate()));
   design.Add("ripple", Json(filter.Ripple()));
   design.Add("designMessage", JsonString(filter.DesignMessage()));
-  // TODO(structure): "realisation" and "stable" from Realisation() go here.
+  const tessaro::TsigIIRRealisation r = filter.Realisation();
+  TJsonObject realisation;
+  realisation.Add("structure", JsonString(std::string(StructureName(r.Structure))));
+  realisation.Add("sections", std::to_string(r.SectionCount));
+  realisation.Add("largestRadius", Json(r.LargestRadius));
+  realisation.Add("responseDeviation", Json(r.ResponseDeviation));
+  realisation.Add("steadyDeviation", Json(r.SteadyDeviation));
+  realisation.Add("directFormSound", r.DirectFormSound ? "true" : "false");
+  realisation.Add("realisedPoleRadius", Json(RealisedRadius(filter, r)));
+  std::ostringstream realisationText;
+  realisation.Print(realisationText, "  ");
+  design.Add("structure", JsonString(std::string(StructureName(filter.Structure()))));
+  design.Add("realisation", realisationText.str());
+  design.Add("sections", JsonSections(filter.Sections()));
   design.Add("inputScale", Json(filter.InputScale()));
   design.Add("coefficientCount", std::to_string(n));
   design.Add("inputCoefficients", JsonArray(filter.InputCoefficients(), n));

@@ -1,6 +1,7 @@
-// What design prints about a filter: its properties after clamping, its
-// coefficients, poles and zeros, input scale and design message, as text
-// or JSON, and its frequency response as a table.
+// What design prints about a filter: its properties after clamping, the
+// realisation in force and the direct form's verdict, its coefficients (and
+// in JSON the cascade's sections), poles and zeros, input scale and design
+// message, as text or JSON, and its frequency response as a table.
 #pragma once
 
 #include <iosfwd>
@@ -12,8 +13,8 @@ namespace cli {
 
 // One row of the response table. The magnitude is 20 log10 |H| (-inf at a
 // zero); the phase is arg H in degrees, (-180, 180]; the group delay is
-// -d(arg H)/d(omega) in samples, from a central difference of the phase
-// over +-1e-6 of the sample rate. Phase and delay are NaN where H is 0.
+// -d(arg H)/d(omega) in samples, the design's own in closed form. Phase and
+// delay are NaN where H is 0.
 struct TResponsePoint {
   long double Frequency = 0.0L;  // Hz
   long double MagnitudeDb = 0.0L;

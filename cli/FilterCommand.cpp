@@ -90,6 +90,7 @@ void AddFilterCommand(CLI::App& app) {
       "Examples:\n"
       "  tessaro filter --kind butterworth --response highpass --order 4 --f1 80 voice.wav clean.wav\n"
       "  tessaro filter --response bandstop --order 2 --f1 49 --f2 51 hum.flac quiet.flac\n"
+      "  tessaro filter --response highpass --order 8 --f1 20 --structure cascade rumble.wav clean.wav\n"
       "  tessaro filter --form notch.txt --retune in.wav out.wav --subtype float\n"
       "  tessaro filter --f1 5000 in.wav out.flac --format flac --subtype pcm_24");
   command->callback([options] { Run(*options); });

@@ -30,6 +30,12 @@ constexpr std::array<std::pair<std::string_view, tessaro::TsigIIRFilterResponse>
     {"bandstop", tessaro::ftBandstop},
 }};
 
+constexpr std::array<std::pair<std::string_view, tessaro::TsigIIRStructure>, 3> Structures{{
+    {"direct", tessaro::fsDirect},
+    {"cascade", tessaro::fsCascade},
+    {"auto", tessaro::fsAuto},
+}};
+
 // Stored forms are a few hundred bytes; anything far larger is not one.
 constexpr std::streamsize LargestForm = 1 << 20;
 
@@ -112,6 +118,7 @@ void AddResponseOrCount(CLI::Option_group& group, TFilterOptions& options, int& 
 
 std::string_view KindName(tessaro::TsigIIRFilterKind kind) { return NameOf(Kinds, kind); }
 std::string_view ResponseName(tessaro::TsigIIRFilterResponse response) { return NameOf(Responses, response); }
+std::string_view StructureName(tessaro::TsigIIRStructure structure) { return NameOf(Structures, structure); }
 
 void AddFilterOptions(CLI::App& command, TFilterOptions& options, TRateOption rate, TRetuneOption retune,
                       int* responseTable) {
@@ -161,8 +168,13 @@ void AddFilterOptions(CLI::App& command, TFilterOptions& options, TRateOption ra
                                                            "--rate belongs to design");
                                            })
         ->group("");
-  // TODO(structure): --structure direct|cascade|auto, the filter's Structure
-  // property (TsigIIRStructure: fsDirect, fsCascade, fsAuto), goes here.
+  design.push_back(group
+                       ->add_option_function<std::string>(
+                           "--structure",
+                           [&options](const std::string& v) { options.Structure = Find(Structures, v); },
+                           "How the filter runs: direct (one difference equation), cascade (second-order "
+                           "sections) or auto (the direct form where it is sound; the default)")
+                       ->check(CLI::IsMember(Names(Structures), CLI::ignore_case)));
   auto* form = group->add_option("--form", options.Form,
                                  "Stored-form file of a TsigIIRFilter, reused exactly (excludes the design options)");
   for (auto* option : design) form->excludes(option);
@@ -186,6 +198,7 @@ void DesignFilter(const TFilterOptions& options, tessaro::TsigCustomIIRFilter& f
   if (options.Ripple) Assign("--ripple", [&] { filter.SetRipple(*options.Ripple); });
   if (options.Frequency1) Assign("--f1", [&] { filter.SetFrequency1(*options.Frequency1); });
   if (options.Frequency2) Assign("--f2", [&] { filter.SetFrequency2(*options.Frequency2); });
+  if (options.Structure) Assign("--structure", [&] { filter.SetStructure(*options.Structure); });
 }
 
 }  // namespace cli

@@ -22,6 +22,7 @@ struct TFilterOptions {
   std::optional<tessaro::Extended> Frequency2;
   std::optional<tessaro::Extended> SampleRate;  // design only: elsewhere the file's rate
   std::optional<tessaro::Extended> Ripple;
+  std::optional<tessaro::TsigIIRStructure> Structure;
   std::string Form;                             // stored-form file, or empty
   bool Retune = false;                          // a form at another rate is redesigned
 };
@@ -29,7 +30,8 @@ struct TFilterOptions {
 enum class TRateOption : bool { Without, With };
 enum class TRetuneOption : bool { Without, With };
 
-// Adds --kind, --response, --order, --f1, --f2, --ripple and --form to a
+// Adds --kind, --response, --order, --f1, --f2, --ripple, --structure and
+// --form to a
 // command, --rate and --retune where asked for. --form excludes the others.
 // With responseTable, --response also takes a count of frequencies N
 // (design's response table) and may then be given twice, once with a band
@@ -57,5 +59,6 @@ void DesignFilter(const TFilterOptions& options, tessaro::TsigCustomIIRFilter& f
 // The option names of the enumerations ("butterworth", "bandpass").
 std::string_view KindName(tessaro::TsigIIRFilterKind kind);
 std::string_view ResponseName(tessaro::TsigIIRFilterResponse response);
+std::string_view StructureName(tessaro::TsigIIRStructure structure);
 
 }  // namespace cli

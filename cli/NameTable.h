@@ -2,6 +2,7 @@
 // std::array<std::pair<std::string_view, T>, N>, names in lower case.
 #pragma once
 
+#include <cctype>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,11 +18,14 @@ std::vector<std::string> Names(const Table& table) {
   return names;
 }
 
-// The value of a name, or nothing.
+// The value of a name in any case, or nothing. (CLI11's IsMember check
+// accepts any case but, as a check, leaves the text as typed.)
 template <class Table>
 auto Find(const Table& table, std::string_view name) -> std::optional<typename Table::value_type::second_type> {
+  std::string lower(name);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   for (const auto& [entryName, value] : table)
-    if (entryName == name) return value;
+    if (entryName == lower) return value;
   return std::nullopt;
 }
 

@@ -25,6 +25,13 @@ class Response(enum.IntEnum):
     BANDPASS = 2
     BANDSTOP = 3
 
+class Structure(enum.IntEnum):
+    """How an IIR design runs sample by sample."""
+
+    DIRECT = 0
+    CASCADE = 1
+    AUTO = 2
+
 class Window(enum.IntEnum):
     """Window applied to the real input of FFT.forward."""
 
@@ -38,12 +45,29 @@ class Window(enum.IntEnum):
 
 _KindName = Literal["butterworth", "chebyshev", "bessel"]
 _ResponseName = Literal["lowpass", "highpass", "bandpass", "bandstop"]
+_StructureName = Literal["direct", "cascade", "auto"]
 _WindowName = Literal["none", "hamming", "hanning", "blackman", "gaussian", "welch", "parzen"]
 
 class StoredFormError(ValueError):
     """A stored form that cannot be read; `line` is the offending line (from 1)."""
 
     line: int
+
+class Realisation:
+    """What runs an IIRFilter's current design and why."""
+
+    @property
+    def structure(self) -> Structure: ...
+    @property
+    def section_count(self) -> int: ...
+    @property
+    def largest_radius(self) -> np.longdouble: ...
+    @property
+    def response_deviation(self) -> np.longdouble: ...
+    @property
+    def steady_deviation(self) -> np.longdouble: ...
+    @property
+    def direct_form_sound(self) -> bool: ...
 
 class IIRFilter:
     """Butterworth, Chebyshev or Bessel IIR filter of order 1 to 8, run in
@@ -59,7 +83,7 @@ class IIRFilter:
         rate: _Real = 44100.0,
         ripple: _Real = 0.0,
         manual_reset: bool = False,
-        # [structure] The realisation structure argument goes here.
+        structure: Union[Structure, _StructureName, int] = "auto",
     ) -> None: ...
     @staticmethod
     def from_form(text: str) -> IIRFilter: ...
@@ -96,7 +120,10 @@ class IIRFilter:
     def manual_reset(self) -> bool: ...
     @manual_reset.setter
     def manual_reset(self, value: bool) -> None: ...
-    # [structure] The realisation structure property goes here.
+    @property
+    def structure(self) -> Structure: ...
+    @structure.setter
+    def structure(self, value: Union[Structure, _StructureName, int]) -> None: ...
     @property
     def design_message(self) -> str: ...
     @property
@@ -107,6 +134,10 @@ class IIRFilter:
     def input_coefficients(self) -> npt.NDArray[np.longdouble]: ...
     @property
     def output_coefficients(self) -> npt.NDArray[np.longdouble]: ...
+    @property
+    def realisation(self) -> Realisation: ...
+    @property
+    def sections(self) -> npt.NDArray[np.longdouble]: ...
     @property
     def poles(self) -> npt.NDArray[np.clongdouble]: ...
     @property
@@ -119,8 +150,9 @@ class IIRFilter:
     def channels(self) -> int: ...
     def process(self, x: npt.NDArray[_Samples]) -> npt.NDArray[_Samples]: ...
     def process_inplace(self, x: npt.NDArray[_Samples]) -> None: ...
-    def reset(self) -> None: ...
+    def reset(self, x0: _Real | None = None) -> None: ...
     def frequency_response(self, hz: npt.ArrayLike) -> npt.NDArray[np.clongdouble]: ...
+    def group_delay(self, hz: npt.ArrayLike) -> npt.NDArray[np.longdouble]: ...
 
 class FFT:
     """Complex FFT of 4 to 32768 points (powers of two) on float32 arrays."""

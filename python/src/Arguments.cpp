@@ -60,6 +60,10 @@ void BindEnumerations(py::module_& m) {
   AddEnumeration(m, "Response", ResponseNames,
                  "Band form of an IIR design: LOWPASS and HIGHPASS use f1; BANDPASS and BANDSTOP "
                  "lie between f1 and f2 (either may be the lower edge).");
+  AddEnumeration(m, "Structure", StructureNames,
+                 "How an IIR design runs sample by sample: DIRECT (one difference equation over "
+                 "the expanded polynomials), CASCADE (second-order sections in series), AUTO (the "
+                 "direct form where it is sound, the cascade elsewhere).");
   AddEnumeration(m, "Window", WindowNames,
                  "Window applied to the real input of FFT.forward. The cosine windows are periodic "
                  "(peak 1 at n/2); Welch and Parzen divide by n + 1; the Gaussian's standard "

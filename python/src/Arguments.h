@@ -1,5 +1,5 @@
 // Arguments: the module's enumerations as Python IntEnum classes (Kind, Response,
-// Window), and the conversions of Python arguments into library values that
+// Structure, Window), and the conversions of Python arguments into library values that
 // name the argument when they refuse one.
 #pragma once
 
@@ -22,6 +22,7 @@ std::string DtypeName(const py::dtype& dtype);
 // Lower-case names by value: what a string argument may say.
 inline constexpr const char* KindNames[] = {"butterworth", "chebyshev", "bessel"};
 inline constexpr const char* ResponseNames[] = {"lowpass", "highpass", "bandpass", "bandstop"};
+inline constexpr const char* StructureNames[] = {"direct", "cascade", "auto"};
 inline constexpr const char* WindowNames[] = {"none",     "hamming", "hanning", "blackman",
                                               "gaussian", "welch",   "parzen"};
 

@@ -27,7 +27,7 @@ void ChannelFilters::Load(TsigCustomIIRFilter& filter, const InitialProperties& 
     filter.SetSampleRate(initial.SampleRate);
     filter.SetRipple(initial.Ripple);
     filter.SetManualReset(initial.ManualReset);
-    // [structure] The realisation structure is set here.
+    filter.SetStructure(initial.Structure);
     filter.EndLoad();
   } catch (...) {
     filter.CancelLoad();
@@ -46,7 +46,7 @@ void ChannelFilters::Apply(TsigCustomIIRFilter& filter, const Assignment& a) {
     case P::SampleRate: filter.SetSampleRate(a.Value); break;
     case P::Ripple: filter.SetRipple(a.Value); break;
     case P::ManualReset: filter.SetManualReset(a.Value != 0.0L); break;
-    // [structure] The realisation structure is assigned here.
+    case P::Structure: filter.SetStructure(static_cast<TsigIIRStructure>(a.Value)); break;
   }
 }
 
@@ -89,6 +89,12 @@ void ChannelFilters::Assign(const Assignment& assignment) {
 
 void ChannelFilters::Reset() noexcept {
   for (auto& channel : channels_) channel->Reset();
+}
+
+// Channel 0 goes first and refuses x0 before anything has changed; the
+// others then take it as well.
+void ChannelFilters::Reset(Extended x0) {
+  for (auto& channel : channels_) channel->Reset(x0);
 }
 
 }  // namespace tessaro::python

@@ -31,7 +31,7 @@ struct InitialProperties {
   Extended SampleRate = 44100.0L;
   Extended Ripple = 0.0L;
   bool ManualReset = false;
-  // [structure] The realisation structure is added here.
+  TsigIIRStructure Structure = fsAuto;
 };
 
 // One property assignment. Enumerations, the order and Booleans travel as
@@ -46,7 +46,7 @@ struct Assignment {
     SampleRate,
     Ripple,
     ManualReset,
-    // [structure] The realisation structure is added here.
+    Structure,
   };
   Property Which = Property::Kind;
   Extended Value = 0.0L;
@@ -71,6 +71,10 @@ class ChannelFilters {
   void Assign(const Assignment& assignment);
   // Silences every channel's history.
   void Reset() noexcept;
+  // Starts every channel in the steady state of the constant input x0.
+  // Throws what channel 0 throws for x0 (not finite), and then nothing has
+  // changed.
+  void Reset(Extended x0);
 
  private:
   std::unique_ptr<TsigIIRFilter> Replay() const;

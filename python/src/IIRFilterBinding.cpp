@@ -85,6 +85,20 @@ py::array ComplexArray(std::span<const TsigComplex> values) {
   return ReadOnly(a);
 }
 
+// The sections as rows b0 b1 b2 a1 a2 (read-only).
+py::array SectionRows(std::span<const TsigIIRSection> sections) {
+  py::array_t<Extended> a({static_cast<py::ssize_t>(sections.size()), py::ssize_t{5}});
+  Extended* out = a.mutable_data();
+  for (const TsigIIRSection& s : sections) {
+    *out++ = s.B0;
+    *out++ = s.B1;
+    *out++ = s.B2;
+    *out++ = s.A1;
+    *out++ = s.A2;
+  }
+  return ReadOnly(a);
+}
+
 py::array Poles(const PoleZeroSet& set) {
   return ComplexArray(std::span(set.Poles).first(static_cast<std::size_t>(set.PoleCount)));
 }
@@ -147,13 +161,29 @@ py::array Process(IIRFilterObject& self, py::handle given, bool inPlace) {
   return out;
 }
 
-py::array FrequencyResponse(const IIRFilterObject& self, py::handle hz) {
+// hz as a C-ordered longdouble array; TypeError unless it holds real numbers.
+py::array_t<Extended, py::array::c_style> Frequencies(py::handle hz) {
   const py::array given = py::array::ensure(hz);
   if (!given || given.dtype().kind() == 'c' || given.dtype().kind() == 'O' ||
       given.dtype().kind() == 'U' || given.dtype().kind() == 'S')
     throw py::type_error("hz must be real numbers");
   const auto f = py::array_t<Extended, py::array::c_style | py::array::forcecast>::ensure(given);
   if (!f) throw py::error_already_set();
+  return f;
+}
+
+py::array GroupDelay(const IIRFilterObject& self, py::handle hz) {
+  const auto f = Frequencies(hz);
+  py::array_t<Extended> out(std::vector<py::ssize_t>(f.shape(), f.shape() + f.ndim()));
+  const Extended* in = f.data();
+  Extended* result = out.mutable_data();
+  const TsigIIRFilter& filter = self.filters.First();
+  for (py::ssize_t i = 0; i < f.size(); ++i) result[i] = filter.GroupDelay(in[i]);
+  return out;
+}
+
+py::array FrequencyResponse(const IIRFilterObject& self, py::handle hz) {
+  const auto f = Frequencies(hz);
   py::array_t<std::complex<Extended>> out(
       std::vector<py::ssize_t>(f.shape(), f.shape() + f.ndim()));
   const Extended* in = f.data();
@@ -172,17 +202,39 @@ std::string Repr(const IIRFilterObject& self) {
          ResponseNames[f.Response()] + "', order=" + std::to_string(f.Order()) +
          ", f1=" + Decimal(f.Frequency1()) + ", f2=" + Decimal(f.Frequency2()) +
          ", rate=" + Decimal(f.SampleRate()) + ", ripple=" + Decimal(f.Ripple()) +
-         ", manual_reset=" + (f.ManualReset() ? "True" : "False") +
-         // [structure] The realisation structure is shown here.
-         ")";
+         ", manual_reset=" + (f.ManualReset() ? "True" : "False") + ", structure='" +
+         StructureNames[f.Structure()] + "')";
 }
 
-constexpr const char* ClassDoc = R"doc(IIRFilter(kind='butterworth', response='lowpass', order=1, f1=300, f2=3000, rate=44100, ripple=0, manual_reset=False)
+std::string RealisationRepr(const TsigIIRRealisation& r) {
+  return std::string("Realisation(structure='") + StructureNames[r.Structure] +
+         "', section_count=" + std::to_string(r.SectionCount) +
+         ", largest_radius=" + Decimal(r.LargestRadius) +
+         ", response_deviation=" + Decimal(r.ResponseDeviation) +
+         ", steady_deviation=" + Decimal(r.SteadyDeviation) +
+         ", direct_form_sound=" + (r.DirectFormSound ? "True" : "False") + ")";
+}
+
+constexpr const char* RealisationDoc = R"doc(What runs an IIRFilter's current design and why (IIRFilter.realisation).
+
+  structure           Structure.DIRECT or Structure.CASCADE, the one in force
+  section_count       sections in force; 0 under the direct form
+  largest_radius      the largest radius of the roots of the direct form's
+                      stored denominator (longdouble)
+  response_deviation  the direct form's largest deviation from the design's
+                      pole-zero response, relative to the largest gain
+  steady_deviation    the direct form's drift over 10 000 samples started in
+                      the steady state of a constant input, relative likewise
+                      (0 when the first two already fail)
+  direct_form_sound   whether the direct form passes all three: radius within
+                      1 - 2**-40, response within 1e-9, drift within 1e-13)doc";
+
+constexpr const char* ClassDoc = R"doc(IIRFilter(kind='butterworth', response='lowpass', order=1, f1=300, f2=3000, rate=44100, ripple=0, manual_reset=False, structure='auto')
 
 A Butterworth, Chebyshev or Bessel IIR filter of order 1 to 8, designed by
 poles and zeros (analog prototype, band transform, bilinear transform with
-prewarped corners, gain normalisation) and run as a direct-form difference
-equation in 80-bit extended precision (numpy.longdouble):
+prewarped corners, gain normalisation) and run in 80-bit extended precision
+(numpy.longdouble), either as one direct-form difference equation:
 
     y[t] = g*x[t] + sum_i (B[i]*x[t-N+i] + A[i]*y[t-N+i]),  i = 0..N-1
 
@@ -192,6 +244,14 @@ N = coefficient_count (order for lowpass and highpass, 2*order for the band
 forms). The gain is 1 at the reference point: 0 Hz (lowpass), Nyquist
 (highpass), the mean of the relative corners (bandpass), the geometric mean
 of the 0 Hz and Nyquist gains (bandstop).
+
+or as a cascade of second-order sections (sections), each one
+    y[t] = b0*x[t] + b1*x[t-1] + b2*x[t-2] + a1*y[t-1] + a2*y[t-2]
+with the gain spread over the numerators. structure chooses: 'direct',
+'cascade', or 'auto' (the default), the direct form where it is sound and
+the cascade where rounding its expanded polynomials would move the poles
+too far (high orders with corners far below the rate). realisation says
+which runs and why.
 
 Construction applies all arguments together, as a stored form is read: the
 frequencies are clamped against the final rate and the filter is designed
@@ -211,7 +271,10 @@ something redesigns at once; the next process call uses the new filter.
                 (0 is held as a tiny ripple, epsilon = 1e-10)
   manual_reset  False: every redesign clears the histories. True: changes of
                 kind, f1, f2, rate and ripple keep them, so a running signal
-                continues through the new coefficients
+                continues through the new coefficients, as long as the
+                structure in force stays the same
+  structure     Structure or 'direct' | 'cascade' | 'auto'; a change of the
+                structure in force clears every history
 The values read back are numpy.longdouble, exactly as stored.
 
 Samples: process and process_inplace take float32, float64 or longdouble
@@ -223,12 +286,14 @@ array is frames x channels, each column a stream with its own history
 created when a block with more than c columns first arrives, with the same
 design and a silent history, and is kept from then on; channels a block
 does not reach keep their history. reset() and every property assignment
-act on every channel exactly as on a single C++ filter.
+act on every channel exactly as on a single C++ filter; reset(x0) starts
+every channel in the steady state of the constant input x0.
 
 Errors (nothing has changed when one is raised):
   TypeError        an argument of the wrong type or dtype
   ValueError       a bad value: an unknown name, an order outside 1..8,
-                   rate <= 0, a NaN, a wrong shape, a read-only array
+                   rate <= 0, a NaN, a reset to a value that is not finite,
+                   a wrong shape, a read-only array
   OverflowError, ArithmeticError
                    a design whose arithmetic overflows, divides by zero or
                    takes an invalid operation
@@ -245,10 +310,35 @@ RuntimeError; reading properties and coefficients is safe.)doc";
 
 void BindIIRFilter(py::module_& m) {
   using P = Assignment::Property;
+  py::class_<TsigIIRRealisation>(m, "Realisation", RealisationDoc)
+      .def_property_readonly(
+          "structure", [](const TsigIIRRealisation& r) { return EnumMember("Structure", r.Structure); },
+          "The structure in force: Structure.DIRECT or Structure.CASCADE.")
+      .def_property_readonly(
+          "section_count", [](const TsigIIRRealisation& r) { return r.SectionCount; },
+          "Sections in force; 0 under the direct form.")
+      .def_property_readonly(
+          "largest_radius", [](const TsigIIRRealisation& r) { return FromExtended(r.LargestRadius); },
+          "Largest radius of the roots of the direct form's stored denominator.")
+      .def_property_readonly(
+          "response_deviation",
+          [](const TsigIIRRealisation& r) { return FromExtended(r.ResponseDeviation); },
+          "The direct form's largest deviation from the design's pole-zero response, relative "
+          "to the largest gain.")
+      .def_property_readonly(
+          "steady_deviation",
+          [](const TsigIIRRealisation& r) { return FromExtended(r.SteadyDeviation); },
+          "The direct form's drift over 10 000 samples from the steady state of a constant "
+          "input, relative to the input times the largest gain; 0 when it was not run.")
+      .def_property_readonly(
+          "direct_form_sound", [](const TsigIIRRealisation& r) { return r.DirectFormSound; },
+          "Whether the direct form is sound, and so what structure='auto' runs.")
+      .def("__repr__", &RealisationRepr, "repr(self) -> str");
+
   py::class_<IIRFilterObject>(m, "IIRFilter", ClassDoc)
       .def(py::init([](py::handle kind, py::handle response, py::handle order, py::handle f1,
-                       py::handle f2, py::handle rate, py::handle ripple, bool manualReset
-                       /* [structure] The realisation structure argument goes here. */) {
+                       py::handle f2, py::handle rate, py::handle ripple, bool manualReset,
+                       py::handle structure) {
              InitialProperties p;
              p.Kind = static_cast<TsigIIRFilterKind>(ToEnumValue(kind, "kind", KindNames));
              p.Response =
@@ -261,13 +351,15 @@ void BindIIRFilter(py::module_& m) {
                throw py::value_error("rate = " + Decimal(p.SampleRate) + ": must be greater than 0");
              p.Ripple = ToExtended(ripple, "ripple");
              p.ManualReset = manualReset;
+             p.Structure =
+                 static_cast<TsigIIRStructure>(ToEnumValue(structure, "structure", StructureNames));
              return std::make_unique<IIRFilterObject>(p);
            }),
            py::arg("kind") = "butterworth", py::arg("response") = "lowpass", py::arg("order") = 1,
            py::arg("f1") = 300.0, py::arg("f2") = 3000.0, py::arg("rate") = 44100.0,
-           py::arg("ripple") = 0.0, py::arg("manual_reset") = false,
+           py::arg("ripple") = 0.0, py::arg("manual_reset") = false, py::arg("structure") = "auto",
            "IIRFilter(kind='butterworth', response='lowpass', order=1, f1=300, f2=3000, "
-           "rate=44100, ripple=0, manual_reset=False)\n\nDesigns the filter from all arguments "
+           "rate=44100, ripple=0, manual_reset=False, structure='auto')\n\nDesigns the filter from all arguments "
            "at once; see help(IIRFilter).")
       .def_static(
           "from_form",
@@ -279,7 +371,7 @@ void BindIIRFilter(py::module_& m) {
       .def("to_form",
            [](const IIRFilterObject& self) { return WriteComponent(self.filters.First()); },
            "to_form() -> str\n\nThe stored form of the filter's properties: Kind and Response always, Order when "
-           "not 1, ManualReset when True, the other values when not 0, each extended value in "
+           "not 1, ManualReset when True, Structure when not auto, the other values when not 0, each extended value in "
            "the shortest decimal that reads back to the same bits.")
 
       // --- properties ---------------------------------------------------------
@@ -332,7 +424,15 @@ void BindIIRFilter(py::module_& m) {
           [](IIRFilterObject& s, bool v) { Assign(s, P::ManualReset, v ? 1.0L : 0.0L); },
           "False: every redesign clears the histories. True: changes of kind, f1, f2, rate and "
           "ripple keep them (response and order still clear them).")
-      // [structure] The realisation structure property goes here.
+      .def_property(
+          "structure",
+          [](const IIRFilterObject& s) { return EnumMember("Structure", s.filters.First().Structure()); },
+          [](IIRFilterObject& s, py::handle v) {
+            Assign(s, P::Structure, ToEnumValue(v, "structure", StructureNames));
+          },
+          "Realisation asked for (Structure): DIRECT, CASCADE or AUTO (the direct form where it "
+          "is sound, the cascade elsewhere); a string names one. A change of the structure in "
+          "force clears every history, also with manual_reset.")
 
       // --- the design, read only ------------------------------------------------
       .def_property_readonly(
@@ -368,6 +468,18 @@ void BindIIRFilter(py::module_& m) {
           "first, with the sign under which they are added. The denominator for scipy.signal "
           "is a = [1, -A[N-1], ..., -A[0]].")
       .def_property_readonly(
+          "realisation", [](const IIRFilterObject& s) { return s.filters.First().Realisation(); },
+          "realisation -> Realisation\n\nThe structure in force and the direct form's verdict "
+          "(a new Realisation on each read).")
+      .def_property_readonly(
+          "sections",
+          [](const IIRFilterObject& s) { return SectionRows(s.filters.First().Sections()); },
+          "The cascade's sections in running order (read-only longdouble array of shape (n, 5)), "
+          "rows b0 b1 b2 a1 a2 of y[t] = b0*x[t] + b1*x[t-1] + b2*x[t-2] + a1*y[t-1] + "
+          "a2*y[t-2]; a first-order section has b2 = a2 = 0. These run under the cascade and "
+          "are what structure='cascade' would run otherwise; empty for the equal-edge band "
+          "forms. For scipy.signal.sosfilt a row is [b0, b1, b2, 1, -a1, -a2].")
+      .def_property_readonly(
           "poles", [](const IIRFilterObject& s) { return Poles(s.filters.First().ZPlane()); },
           "z-plane poles of the design (read-only clongdouble copy).")
       .def_property_readonly(
@@ -398,15 +510,28 @@ void BindIIRFilter(py::module_& m) {
           "process_inplace(x: numpy.ndarray) -> None\n\nAs process, with the result written over x (ValueError when x is read-only).")
       .def(
           "reset",
-          [](IIRFilterObject& s) {
+          [](IIRFilterObject& s, py::handle x0) {
+            const bool steady = !x0.is_none();
+            const Extended level = steady ? ToExtended(x0, "x0") : 0.0L;
             CheckIdle(s);
-            s.filters.Reset();
+            if (steady)
+              s.filters.Reset(level);
+            else
+              s.filters.Reset();
           },
-          "reset() -> None\n\nSilences the history of every channel; the design is kept.")
+          py::arg("x0") = py::none(),
+          "reset(x0: float | None = None) -> None\n\nWithout x0, silences the history of every "
+          "channel. With x0, sets every channel's history to the steady state of the constant "
+          "input x0, so that feeding x0 gives its steady output from the first sample "
+          "(ValueError when x0 is not finite). The design is kept either way.")
       .def("frequency_response", &FrequencyResponse, py::arg("hz"),
            "frequency_response(hz: array_like) -> numpy.ndarray\n\nComplex response H at each frequency in hz (Hz), input scale included, as a "
            "clongdouble array of hz's shape: a lowpass reads 1 at 0 Hz. The bandpass and "
            "bandstop with equal edges read 0 and 1, as they filter.")
+      .def("group_delay", &GroupDelay, py::arg("hz"),
+           "group_delay(hz: array_like) -> numpy.ndarray\n\nGroup delay of the design in samples "
+           "at each frequency in hz (Hz), in closed form from the z-plane poles and zeros, as a "
+           "longdouble array of hz's shape; 0 for the equal-edge band forms.")
       .def("__repr__", &Repr, "repr(self) -> str");
 }
 

@@ -45,6 +45,17 @@ const TDesignCase DesignCases[] = {
     {"ButterworthBandstopOddDecimals",
      {"--response", "bandstop", "--order", "3", "--f1", "0.1", "--f2", "123.456789", "--rate", "1000"},
      {tessaro::fkButterworth, tessaro::ftBandstop, 3, 0.1L, 123.456789L, 0.0L, 1000.0L}},
+    // The 20 Hz rumble filter, whose direct form is unsound: auto runs the cascade.
+    {"RumbleHighpassAuto",
+     {"--response", "highpass", "--order", "8", "--f1", "20", "--rate", "48000"},
+     {tessaro::fkButterworth, tessaro::ftHighpass, 8, 20.0L, 3000.0L, 0.0L, 48000.0L}},
+    {"RumbleHighpassDirect",
+     {"--response", "highpass", "--order", "8", "--f1", "20", "--rate", "48000", "--structure", "Direct"},
+     {tessaro::fkButterworth, tessaro::ftHighpass, 8, 20.0L, 3000.0L, 0.0L, 48000.0L, tessaro::fsDirect}},
+    {"ChebyshevBandpassCascade",
+     {"--kind", "Chebyshev", "--ripple", "0.5", "--response", "bandpass", "--order", "3", "--f1", "500", "--f2",
+      "2000", "--rate", "48000", "--structure", "CASCADE"},
+     {tessaro::fkChebyshev, tessaro::ftBandpass, 3, 500.0L, 2000.0L, 0.5L, 48000.0L, tessaro::fsCascade}},
 };
 
 ::testing::AssertionResult SameValues(const TJson& values, std::span<const Extended> want, const char* what) {
@@ -82,6 +93,33 @@ TEST_P(Design, JsonCarriesTheDesignBitForBit) {
   for (std::size_t i = 0; i < json["zPlane"]["poles"].size(); ++i) {
     EXPECT_TRUE(SameBits(json["zPlane"]["poles"][i][0].get<Extended>(), poles[i].Re));
     EXPECT_TRUE(SameBits(json["zPlane"]["poles"][i][1].get<Extended>(), poles[i].Im));
+  }
+  // The realisation in force and the direct form's verdict, the sections
+  // bit for bit.
+  const tessaro::TsigIIRRealisation r = want.Realisation();
+  const TJson& realisation = json["realisation"];
+  EXPECT_EQ(realisation["structure"].get<std::string>(), r.Structure == tessaro::fsCascade ? "cascade" : "direct");
+  EXPECT_EQ(realisation["sections"].get<int>(), r.SectionCount);
+  EXPECT_TRUE(SameBits(realisation["largestRadius"].get<Extended>(), r.LargestRadius));
+  EXPECT_TRUE(SameBits(realisation["responseDeviation"].get<Extended>(), r.ResponseDeviation));
+  EXPECT_TRUE(SameBits(realisation["steadyDeviation"].get<Extended>(), r.SteadyDeviation));
+  EXPECT_EQ(realisation["directFormSound"].get<bool>(), r.DirectFormSound);
+  // JSON reads the "-0" of a first-order section's a2 as the integer 0.
+  const auto sections = want.Sections();
+  ASSERT_EQ(json["sections"].size(), sections.size());
+  for (std::size_t i = 0; i < sections.size(); ++i) {
+    const tessaro::TsigIIRSection& s = sections[i];
+    const Extended row[] = {s.B0, s.B1, s.B2, s.A1, s.A2};
+    ASSERT_EQ(json["sections"][i].size(), 5u);
+    for (std::size_t j = 0; j < 5; ++j) {
+      const Extended got = json["sections"][i][j].get<Extended>();
+      EXPECT_TRUE(SameBits(got, row[j]) || (got == 0.0L && row[j] == 0.0L)) << "sections[" << i << "][" << j << "]";
+    }
+  }
+  // Every realisation keeps the design's group delay in the table.
+  for (std::size_t k = 1; k < 4; ++k) {
+    const Extended f = json["responseTable"]["frequency"][k].get<Extended>();
+    EXPECT_TRUE(SameBits(json["responseTable"]["groupDelaySamples"][k].get<Extended>(), want.GroupDelay(f)));
   }
   // The table's ends: 0 Hz and half the rate, the magnitude there as the
   // library computes it.
@@ -172,6 +210,19 @@ const TLineCase LineCases[] = {
      "N per sec\n"},
     {"ThroughputFFT", {"throughput", "fft", "--size", "256", "--operation", "inverse", "--duration", "20"},
      "N per sec\n"},
+    {"DesignDirectForm", {"design"},
+     "Structure   auto\nMessage     (none)\nRealisation direct form\nStability   direct form sound, realised pole radius 0.95"},
+    {"DesignRumbleCascade", {"design", "--response", "highpass", "--order", "8", "--f1", "20", "--rate", "48000"},
+     "Realisation cascade of 4 sections\nStability   direct form unsound, realised pole radius 0.99"},
+    {"DesignRumbleDirect",
+     {"design", "--response", "highpass", "--order", "8", "--f1", "20", "--rate", "48000", "--structure", "direct"},
+     "Structure   direct\nMessage     (none)\nRealisation direct form\nStability   direct form unsound, realised pole "
+     "radius 1.00"},
+    {"DesignOneSection", {"design", "--structure", "cascade"},
+     "Realisation cascade of 1 section\nStability   direct form sound, realised pole radius 0.95"},
+    {"DesignSectionsInText", {"design", "--structure", "cascade"},
+     "Sections (1), in running order, each y[n] = b0 x[n] + b1 x[n-1] + b2 x[n-2] + a1 y[n-1] + a2 y[n-2]\n"
+     "  0.020927319118431158705  0.020927319118431158705  0  0.9581453617631376826  -0\n\nPoles"},
     {"DesignHelp", {"design", "--help"}, "\nExamples:\n  tessaro design "},
     {"FilterHelp", {"filter", "--help"}, "\nExamples:\n  tessaro filter "},
     {"SpectrumHelp", {"spectrum", "--help"}, "\nExamples:\n  tessaro spectrum "},

@@ -49,6 +49,22 @@ const TFilterCase FilterCases[] = {
     {"Pcm16ToDouble", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 0.5, 48000,
      {"--order", "8", "--f1", "2000", "--subtype", "double"}, SF_FORMAT_WAV | SF_FORMAT_DOUBLE,
      {tessaro::fkButterworth, tessaro::ftLowpass, 8, 2000.0L}},
+    // The 20 Hz rumble filter, whose direct form is unsound, in every
+    // structure: the library's own output in each, and what it runs under auto.
+    {"RumbleCascade", SF_FORMAT_WAV | SF_FORMAT_DOUBLE, 2, 0.5, 48000,
+     {"--response", "highpass", "--order", "8", "--f1", "20", "--structure", "cascade"}, SF_FORMAT_WAV | SF_FORMAT_DOUBLE,
+     {tessaro::fkButterworth, tessaro::ftHighpass, 8, 20.0L, 3000.0L, 0.0L, 44100.0L, tessaro::fsCascade}},
+    {"RumbleAutoIsTheCascade", SF_FORMAT_WAV | SF_FORMAT_DOUBLE, 1, 0.5, 48000,
+     {"--response", "HighPass", "--order", "8", "--f1", "20", "--structure", "AUTO"}, SF_FORMAT_WAV | SF_FORMAT_DOUBLE,
+     {tessaro::fkButterworth, tessaro::ftHighpass, 8, 20.0L, 3000.0L, 0.0L, 44100.0L, tessaro::fsCascade}},
+    {"RumbleDirect", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 0.5, 48000,
+     {"--response", "highpass", "--order", "8", "--f1", "20", "--structure", "direct"}, SF_FORMAT_WAV | SF_FORMAT_FLOAT,
+     {tessaro::fkButterworth, tessaro::ftHighpass, 8, 20.0L, 3000.0L, 0.0L, 44100.0L, tessaro::fsDirect}},
+    {"BandpassCascade", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, 0.5, 48000,
+     {"--kind", "CHEBYSHEV", "--ripple", "0.5", "--response", "bandpass", "--order", "3", "--f1", "500", "--f2",
+      "2000", "--structure", "cascade"},
+     SF_FORMAT_WAV | SF_FORMAT_FLOAT,
+     {tessaro::fkChebyshev, tessaro::ftBandpass, 3, 500.0L, 2000.0L, 0.5L, 44100.0L, tessaro::fsCascade}},
     // Peaks of 1.5 through a filter that passes them: the 16-bit output clips.
     {"FloatToPcm16Clips", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, 1.5, 48000, {"--f1", "20000", "--subtype", "pcm_16"},
      SF_FORMAT_WAV | SF_FORMAT_PCM_16, {tessaro::fkButterworth, tessaro::ftLowpass, 1, 20000.0L}},

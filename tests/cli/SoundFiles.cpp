@@ -86,6 +86,7 @@ void Apply(const TProperties& properties, tessaro::TsigIIRFilter& filter) {
   filter.SetRipple(properties.Ripple);
   filter.SetFrequency1(properties.Frequency1);
   filter.SetFrequency2(properties.Frequency2);
+  filter.SetStructure(properties.Structure);
 }
 
 std::vector<tessaro::Extended> Reference(const TSound& sound, TProperties properties) {

@@ -44,6 +44,7 @@ struct TProperties {
   tessaro::Extended Frequency2 = 3000.0L;
   tessaro::Extended Ripple = 0.0L;
   tessaro::Extended SampleRate = 44100.0L;
+  tessaro::TsigIIRStructure Structure = tessaro::fsAuto;
 };
 void Apply(const TProperties& properties, tessaro::TsigIIRFilter& filter);
 

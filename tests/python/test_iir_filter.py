@@ -9,8 +9,10 @@ import pytest
 import tessaro
 from conftest import value_bits
 
-# Designs that take every routine: the filter at several tap counts, and the
-# bandpass and bandstop whose edges coincide (mute and pass).
+# Designs that take every routine: the filter at several tap counts, the
+# bandpass and bandstop whose edges coincide (mute and pass), and the cascade
+# of sections, chosen or run where the direct form is unsound (the 20 Hz
+# highpass).
 DESIGNS = [
     dict(),
     dict(kind="butterworth", response="bandstop", order=8, f1=40, f2=60, rate=1000),
@@ -19,6 +21,10 @@ DESIGNS = [
     dict(kind="bessel", response="bandpass", order=3, f1=500, f2=4000),
     dict(response="bandpass", f1=1000, f2=1000),
     dict(response="bandstop", f1=1000, f2=1000),
+    dict(response="highpass", order=8, f1=20, rate=48000),
+    dict(kind="chebyshev", response="bandpass", order=3, f1=500, f2=2000, ripple=0.5, structure="cascade"),
+    dict(kind="bessel", order=1, structure=tessaro.Structure.CASCADE),
+    dict(response="bandpass", f1=1000, f2=1000, structure="cascade"),
 ]
 
 
@@ -86,6 +92,10 @@ CHANGES = [
     ("order clears it even so", dict(manual_reset=True), lambda f: setattr(f, "order", 3)),
     ("rate lowers the frequencies", dict(manual_reset=True, f1=3000), lambda f: setattr(f, "rate", 5000)),
     ("reset", dict(manual_reset=True), lambda f: f.reset()),
+    ("steady reset", {}, lambda f: f.reset(0.5)),
+    ("a switch of structure clears it", dict(manual_reset=True), lambda f: setattr(f, "structure", "cascade")),
+    ("the cascade keeps it with manual_reset", dict(manual_reset=True, structure="cascade"),
+     lambda f: setattr(f, "f1", 700)),
 ]
 
 
@@ -112,6 +122,7 @@ HISTORIES = [
     [("f1", 30000), ("rate", 96000), ("f2", 40000), ("rate", 8000), ("response", "bandstop")],
     [("rate", 1000), ("rate", 96000), ("response", "bandpass")],
     [("kind", "chebyshev"), ("ripple", 2), ("f1", 100), ("f1", 200), ("kind", "bessel"), ("order", 4)],
+    [("structure", "direct"), ("structure", "cascade"), ("order", 8), ("response", "bandstop")],
 ]
 
 
@@ -152,13 +163,14 @@ CALLS = [
     lambda f, x: f.frequency_response(x),
     lambda f, x: (f.poles, f.input_coefficients, f.f1, f.kind, f.design_message, repr(f)),
     lambda f, x: setattr(f, "f1", 300 + (x[0] > 0)),
+    lambda f, x: (f.realisation, repr(f.realisation), f.sections, f.group_delay(x), f.reset(x[0])),
     _process_error,
     _form_error,
 ]
 
 
 @pytest.mark.parametrize("call", CALLS, ids=["process", "inplace", "2-D", "response", "views",
-                                             "assign", "dtype error", "form error"])
+                                             "assign", "realisation", "dtype error", "form error"])
 def test_ten_thousand_calls_leave_no_references_or_memory_behind(call):
     f = tessaro.IIRFilter(order=4)
     x = np.linspace(-1, 1, 64)
@@ -191,3 +203,28 @@ def test_processing_releases_the_lock_and_a_second_thread_is_refused():
     worker.join()
     assert refused and "another thread" in refused[0]
     assert np.array_equal(result["y"], tessaro.IIRFilter(response="bandstop", order=8, f1=1000, f2=2000).process(x))
+
+
+# Started in the steady state of a constant input, every structure gives the
+# steady output x0 H(0) from the first sample.
+STEADY = [
+    (dict(order=4, f1=1000), 0.5),
+    (dict(kind="chebyshev", response="bandstop", order=3, f1=200, f2=900, ripple=1, rate=8000), -2.0),
+    (dict(response="highpass", order=8, f1=20, rate=48000), 0.25),
+    (dict(kind="bessel", order=7, f1=50, rate=48000), np.longdouble("1.0000000000000000001")),
+]
+
+
+@pytest.mark.parametrize("structure", ["direct", "cascade", "auto"])
+@pytest.mark.parametrize("design, x0", STEADY)
+def test_a_steady_reset_gives_the_steady_output_at_once(design, x0, structure):
+    f = tessaro.IIRFilter(structure=structure, **design)
+    if structure == "direct" and not f.realisation.direct_form_sound:
+        pytest.skip("an unsound direct form has no steady state to speak of")
+    f.process(np.ones((3, 2)))
+    f.reset(x0)
+    level = np.longdouble(x0) * f.frequency_response(0.0).real
+    y = f.process(np.full((500, 2), x0, np.longdouble))
+    assert np.max(np.abs(y - level)) <= 1e-13 * abs(x0)
+    f.reset()
+    assert f.process(np.zeros(4)).tolist() == [0, 0, 0, 0]
