@@ -1,5 +1,5 @@
 // Arguments: the module's enumerations as Python IntEnum classes (Kind, Response,
-// Window), and the conversions of Python arguments into library values that
+// Window, Twiddles), and the conversions of Python arguments into library values that
 // name the argument when they refuse one.
 #pragma once
 
@@ -24,6 +24,7 @@ inline constexpr const char* KindNames[] = {"butterworth", "chebyshev", "bessel"
 inline constexpr const char* ResponseNames[] = {"lowpass", "highpass", "bandpass", "bandstop"};
 inline constexpr const char* WindowNames[] = {"none",     "hamming", "hanning", "blackman",
                                               "gaussian", "welch",   "parzen"};
+inline constexpr const char* TwiddlesNames[] = {"recurrence", "exact"};
 
 // The member of the named IntEnum class for value.
 py::object EnumMember(const char* enumeration, int value);
