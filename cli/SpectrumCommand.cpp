@@ -153,7 +153,7 @@ void Run(const TSpectrumOptions& options) {
 
 }  // namespace
 
-void AddSpectrumCommand(CLI::App& app) {
+void AddSpectrumCommand(CLI::App& app, TWork work) {
   auto options = std::make_shared<TSpectrumOptions>();
   auto* command = app.add_subcommand("spectrum", "Averaged magnitude spectrum of a sound file, as CSV");
   command->add_option("IN", options->Input, "Sound file to read")->required();
@@ -182,7 +182,9 @@ void AddSpectrumCommand(CLI::App& app) {
       "  tessaro spectrum voice.wav > spectrum.csv\n"
       "  tessaro spectrum --size 4096 --window blackman --overlap 0.75 --channel 2 in.flac\n"
       "  tessaro spectrum in.wav --plot spectrum.png --plot-size 1200x500 > /dev/null");
-  command->callback([options] { Run(*options); });
+  command->callback([options, work] {
+    if (work == TWork::Run) Run(*options);
+  });
 }
 
 }  // namespace cli
