@@ -88,7 +88,7 @@ void Run(const TDesignOptions& options) {
 
 }  // namespace
 
-void AddDesignCommand(CLI::App& app) {
+void AddDesignCommand(CLI::App& app, TWork work) {
   auto options = std::make_shared<TDesignOptions>();
   auto* command = app.add_subcommand("design", "Design an IIR filter and show it");
   AddFilterOptions(*command, options->Filter, TRateOption::With, TRetuneOption::Without, &options->ResponsePoints);
@@ -106,7 +106,9 @@ void AddDesignCommand(CLI::App& app) {
       "  tessaro design --form filter.txt --response 512 --format csv > response.csv\n"
       "  tessaro design --kind bessel --order 6 --f1 2000 --plot bessel.png --plot-size 1000x700\n"
       "  tessaro design --response bandstop --f1 45 --f2 55 --order 2 --rate 1000 --save notch.txt");
-  command->callback([options] { Run(*options); });
+  command->callback([options, work] {
+    if (work == TWork::Run) Run(*options);
+  });
 }
 
 }  // namespace cli

@@ -71,7 +71,7 @@ void Run(const TFilterCommandOptions& options) {
 
 }  // namespace
 
-void AddFilterCommand(CLI::App& app) {
+void AddFilterCommand(CLI::App& app, TWork work) {
   auto options = std::make_shared<TFilterCommandOptions>();
   auto* command = app.add_subcommand("filter", "Filter a sound file, every channel on its own");
   command->add_option("IN", options->Input, "Sound file to read (WAV, FLAC, AIFF, Ogg, ...)")->required();
@@ -93,7 +93,9 @@ void AddFilterCommand(CLI::App& app) {
       "  tessaro filter --response highpass --order 8 --f1 20 --structure cascade rumble.wav clean.wav\n"
       "  tessaro filter --form notch.txt --retune in.wav out.wav --subtype float\n"
       "  tessaro filter --f1 5000 in.wav out.flac --format flac --subtype pcm_24");
-  command->callback([options] { Run(*options); });
+  command->callback([options, work] {
+    if (work == TWork::Run) Run(*options);
+  });
 }
 
 }  // namespace cli

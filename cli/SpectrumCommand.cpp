@@ -53,7 +53,9 @@ class TWelch {
   TWelch(int size, tessaro::TsigWindow window, double overlap) : power_(static_cast<std::size_t>(size) / 2 + 1) {
     fft_.SetBufferSize(size);
     fft_.SetWindow(window);
-    // TODO(twiddles): fft_.SetTwiddles(tessaro::ftExact); once the FFT offers exact twiddles.
+    // A measurement: the exact twiddles keep the transform's own error far
+    // below anything a float signal holds, at every size.
+    fft_.SetTwiddles(tessaro::ftExact);
     size_ = static_cast<std::size_t>(fft_.BufferSize());
     hop_ = std::max<std::size_t>(1, size_ - static_cast<std::size_t>(std::floor(overlap * static_cast<double>(size_))));
   }
@@ -151,7 +153,7 @@ void Run(const TSpectrumOptions& options) {
 
 }  // namespace
 
-void AddSpectrumCommand(CLI::App& app) {
+void AddSpectrumCommand(CLI::App& app, TWork work) {
   auto options = std::make_shared<TSpectrumOptions>();
   auto* command = app.add_subcommand("spectrum", "Averaged magnitude spectrum of a sound file, as CSV");
   command->add_option("IN", options->Input, "Sound file to read")->required();
@@ -173,13 +175,16 @@ void AddSpectrumCommand(CLI::App& app) {
   AddPlotOptions(*command, options->Plot);
   command->add_flag("--quiet,-q", options->Quiet, "No progress bar");
   command->footer(
-      "Welch's method: segments of --size samples, each --window'ed, power averaged; the\n"
-      "amplitude in dB is scaled so that a sine of amplitude 1 (full scale) reads 0 dB.\n\n"
+      "Welch's method: segments of --size samples, each --window'ed and transformed with exact\n"
+      "twiddles, power averaged; the amplitude in dB is scaled so that a sine of amplitude 1\n"
+      "(full scale) reads 0 dB.\n\n"
       "Examples:\n"
       "  tessaro spectrum voice.wav > spectrum.csv\n"
       "  tessaro spectrum --size 4096 --window blackman --overlap 0.75 --channel 2 in.flac\n"
       "  tessaro spectrum in.wav --plot spectrum.png --plot-size 1200x500 > /dev/null");
-  command->callback([options] { Run(*options); });
+  command->callback([options, work] {
+    if (work == TWork::Run) Run(*options);
+  });
 }
 
 }  // namespace cli

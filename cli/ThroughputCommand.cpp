@@ -61,7 +61,7 @@ CLI::Option* AddDuration(CLI::App& command, int& durationMs) {
 
 }  // namespace
 
-void AddThroughputCommand(CLI::App& app) {
+void AddThroughputCommand(CLI::App& app, TWork work) {
   auto options = std::make_shared<TThroughputOptions>();
   auto* command = app.add_subcommand("throughput", "Count filter samples or FFTs per second, as Perfomance does");
   command->require_subcommand(1);
@@ -79,7 +79,9 @@ void AddThroughputCommand(CLI::App& app) {
       "the sample 1000.\n\n"
       "Example:\n"
       "  tessaro throughput iir --kind chebyshev --ripple 1 --response bandpass --order 4 --f2 4000");
-  iir->callback([options] { RunIIR(*options); });
+  iir->callback([options, work] {
+    if (work == TWork::Run) RunIIR(*options);
+  });
 
   auto* fft = command->add_subcommand("fft", "Transforms of one FFT size within the window");
   fft->add_option("--size", options->Size, "Points, rounded down to a power of two in 4..32768 (default 1024)")
@@ -91,7 +93,9 @@ void AddThroughputCommand(CLI::App& app) {
       "The input is the program's: pseudo-random digits 0..99 from a fixed seed.\n\n"
       "Example:\n"
       "  tessaro throughput fft --size 4096 --operation inverse");
-  fft->callback([options] { RunFFT(*options); });
+  fft->callback([options, work] {
+    if (work == TWork::Run) RunFFT(*options);
+  });
 }
 
 }  // namespace cli

@@ -13,16 +13,9 @@
 int main(int argc, char** argv) {
   cli::InstallInterruptCleanup();
   CLI::App app("Design IIR filters, filter sound files and analyse them with the Tessaro library.", "tessaro");
-  app.require_subcommand(1);
-  app.footer(
-      "Exit status: 0 success, 2 a usage error, 1 any other failure (one line on stderr).\n"
-      "Run tessaro COMMAND --help for a command's options and examples.");
-  cli::AddDesignCommand(app);
-  cli::AddFilterCommand(app);
-  cli::AddSpectrumCommand(app);
-  cli::AddThroughputCommand(app);
+  cli::AddCommands(app);
   try {
-    app.parse(argc, argv);
+    cli::ParseCommandLine(app, argc, argv);
     return cli::ExitSuccess;
   } catch (const CLI::Success& e) {
     return app.exit(e);  // --help

@@ -1,6 +1,6 @@
 // The FFT component with any size and any data: the input is read as a
-// program of up to 16 steps (fewer at large sizes) that set the power, the buffer size or the
-// window to any value, write float values of any bit pattern into the input
+// program of up to 16 steps (fewer at large sizes) that set the power, the buffer size, the
+// window or the twiddles to any value, write float values of any bit pattern into the input
 // arrays, raise or clear the SSE underflow flag, and transform forward or
 // backward.
 //
@@ -9,9 +9,11 @@
 //   size zeroes the data, the same size keeps everything;
 // - the window setter refills the table from WindowValue for kinds up to
 //   fwParzen, ignores any other kind, and never touches the data;
+// - the twiddles setter takes ftRecurrence and ftExact, ignores any other
+//   value, and changes nothing else that shows (size, window, data);
 // - Forward and Inverse give, bit for bit (any NaN matching any NaN), what
-//   the transform written out step by step gives, in the input they leave
-//   behind (window, mirror) as in the output.
+//   the transform written out step by step with the same twiddles gives, in
+//   the input they leave behind (window, mirror) as in the output.
 #include "FuzzSupport.h"
 
 #include "FftReference.h"
@@ -70,7 +72,7 @@ class Program {
  public:
   void Run(ByteReader& in) {
     for (int step = 0; step < MaxSteps && !in.Empty() && work_ < WorkBudget; ++step) {
-      switch (in.Byte() % 8) {
+      switch (in.Byte() % 9) {
         case 0: SetPower(in.Int32()); break;
         case 1: SetBufferSize(in.Int32()); break;
         case 2: SetWindow(static_cast<TsigWindow>(in.Byte())); break;
@@ -78,7 +80,8 @@ class Program {
         case 4: Generate(in); break;
         case 5: Flag(in.Bool()); break;
         case 6: Transform(true); break;
-        default: Transform(false); break;
+        case 7: Transform(false); break;
+        default: SetTwiddles(static_cast<TsigFFTTwiddles>(in.Byte())); break;
       }
     }
     _mm_setcsr(_mm_getcsr() & ~UnderflowFlag);
@@ -140,6 +143,22 @@ class Program {
     Check(FftSnapshot(fft_) == before, "setting the window changed more than the window");
   }
 
+  void SetTwiddles(TsigFFTTwiddles value) {
+    log_ += "Twiddles = " + std::to_string(value) + "\n";
+    FftSnapshot before(fft_);
+    const TsigFFTTwiddles was = fft_.Twiddles();
+    fft_.SetTwiddles(value);
+    work_ += static_cast<std::size_t>(fft_.BufferSize());
+    if (value > ftExact || value == was) {
+      Check(fft_.Twiddles() == was && FftSnapshot(fft_) == before,
+            "an unknown or unchanged twiddles value changed the component");
+      return;
+    }
+    Check(fft_.Twiddles() == value, "the twiddles were not taken");
+    before.Stored = FftSnapshot(fft_).Stored;  // the one place the kind shows
+    Check(FftSnapshot(fft_) == before, "setting the twiddles changed more than the twiddles");
+  }
+
   bool WindowMatches() const {
     const auto table = fft_.WindowTable();
     const std::size_t n = table.size();
@@ -185,7 +204,7 @@ class Program {
   void Transform(bool forward) {
     log_ += forward ? "Forward\n" : "Inverse\n";
     work_ += static_cast<std::size_t>(fft_.BufferSize());
-    const test::ReferenceFFT<long double> reference(fft_.Power());
+    const test::ReferenceFFT<long double> reference(fft_.Power(), fft_.Twiddles());
     std::vector<float> inRe(fft_.RealIn().begin(), fft_.RealIn().end());
     std::vector<float> inIm(fft_.ImagIn().begin(), fft_.ImagIn().end());
     std::vector<float> re, im;

@@ -42,11 +42,13 @@ void Configure(TsigCustomIIRFilter& f) {
   for (int i = 0; i < 40; ++i) f.Process(i % 7 == 0 ? 1.0L : -0.25L);
 }
 
-// 64 points under a Hanning window, with data in all four arrays.
+// 64 points under a Hanning window with exact twiddles, with data in all
+// four arrays.
 void Configure(TsigCustomFFT& fft) {
   fft.SetName("configured");
   fft.SetBufferSize(64);
   fft.SetWindow(fwHanning);
+  fft.SetTwiddles(ftExact);
   for (std::size_t i = 0; i < fft.RealIn().size(); ++i) {
     fft.RealIn()[i] = static_cast<float>(i % 13) - 6.0f;
     fft.ImagIn()[i] = static_cast<float>(i % 5);

@@ -2,9 +2,10 @@
 """Writes the seed inputs of the fuzz targets into fuzz/corpus/<target>/seed-*.
 
 The seeds are the stored forms the programs and tests use, their broken
-variants, and short programs for the property and FFT interpreters that reach
-the edges of each range. Inputs that found a fault are kept beside them under
-other names and are not written here.
+variants, short programs for the property and FFT interpreters that reach
+the edges of each range, command lines of the tool and small sound files of
+the common containers and encodings, whole and broken. Inputs that found a
+fault are kept beside them under other names and are not written here.
 """
 import math
 import pathlib
@@ -72,6 +73,8 @@ STORED_FORMS = {
     "repeated": filter_form("  Order = 3\n  Order = 0\n  Order = 8\n  Kind = fkBessel\n  Kind = fkChebyshev\n"),
     "fft-every-property": fft_form("  Power = 12\n  BufferSize = 4096\n  Window = fwGaussian\n"),
     "fft-sizes": fft_form("  Power = -5\n  BufferSize = 2147483648\n  Window = fwParzen\n"),
+    "fft-twiddles": fft_form("  Twiddles = ftExact\n  Power = 4\n") + fft_form("  Twiddles = ftRecurrence\n", "b"),
+    "fft-unknown-twiddles": fft_form("  Twiddles = ftApproximate\n"),
     "two-of-a-name": fft_form("") + fft_form(""),
     "unnamed": "object TsigIIRFilter\nend\nobject TsigFFT\nend\n",
     "name-taken": filter_form("  Kind = fkBessel\n", "sigFFT1"),
@@ -160,7 +163,7 @@ FILTER_PROGRAMS = {
 
 # --- the FFT program -----------------------------------------------------------
 
-POWER, BUFFER_SIZE, WINDOW, WRITE, GENERATE, FLAG, FORWARD, INVERSE = range(8)
+POWER, BUFFER_SIZE, WINDOW, WRITE, GENERATE, FLAG, FORWARD, INVERSE, TWIDDLES = range(9)
 
 
 def int32(op, v):
@@ -186,12 +189,126 @@ FFT_PROGRAMS = {
     "specials": int32(POWER, 5) + generate(4, 4, 3) + bytes([FORWARD, INVERSE]),
     "windows": b"".join(bytes([WINDOW, k]) + generate(3, 0, k) + bytes([FORWARD]) for k in (1, 3, 4, 5, 6, 7, 255)),
     "mostly-zero": int32(POWER, 10) + write(513, [(1e-45, -0.0), (3.4e38, 1.0)]) + bytes([FORWARD, INVERSE]),
+    "exact-twiddles": (int32(POWER, 12) + bytes([TWIDDLES, 1]) + generate(0, 0, 9) + bytes([FORWARD, INVERSE])
+                       + bytes([TWIDDLES, 2, TWIDDLES, 1, TWIDDLES, 0]) + bytes([FORWARD, TWIDDLES, 255])),
+    "twiddles-kept": (bytes([TWIDDLES, 1]) + int32(BUFFER_SIZE, 64) + bytes([WINDOW, 2]) + write(3, [(1.0, -1.0)])
+                      + bytes([FORWARD]) + int32(POWER, 2) + bytes([INVERSE])),
+}
+
+
+# --- the command-line tool's parser ------------------------------------------
+
+# The first byte puts a subcommand in front; NUL bytes separate the arguments.
+DESIGN, FILTER, SPECTRUM, THROUGHPUT, THROUGHPUT_IIR, THROUGHPUT_FFT, NO_COMMAND = range(7)
+
+
+def command(prefix, *arguments):
+    return bytes([prefix]) + b"\0".join(a.encode("latin-1") for a in arguments)
+
+
+CLI_COMMANDS = {
+    "design-every-option": command(DESIGN, "--kind", "chebyshev", "--ripple", "0.5", "--response", "bandpass",
+                                   "--order", "4", "--f1", "500", "--f2", "2000", "--rate", "48000"),
+    "design-table": command(DESIGN, "--form", "filter.txt", "--response", "512", "--format", "CSV",
+                            "--plot", "x.png", "--plot-size", "1000x700", "--save", "notch.txt"),
+    "design-conflicts": command(DESIGN, "--form", "f.txt", "--order", "2", "--response", "lowpass", "--response",
+                                "3", "--response", "0"),
+    "design-numbers": command(DESIGN, "--f1", "1e99999", "--rate", "nan", "--ripple", "-inf", "--f2", "0x1p-16445",
+                              "--order", "99999999999", "--plot-size", "99999999999x1"),
+    "filter": command(FILTER, "--kind", "butterworth", "--response", "highpass", "--order", "4", "--f1", "80",
+                      "voice.wav", "clean.wav", "-q"),
+    "filter-format": command(FILTER, "--f1", "5000", "in.wav", "out.flac", "--format", "flac", "--subtype",
+                             "pcm_24", "--form", "notch.txt", "--retune"),
+    "filter-rate": command(FILTER, "--rate", "44100", "in.wav", "out.wav", "extra.wav"),
+    "spectrum": command(SPECTRUM, "--size", "4096", "--window", "Blackman", "--overlap", "0.75", "--channel", "2",
+                        "in.flac"),
+    "spectrum-bad": command(SPECTRUM, "--size", "1000", "--overlap", "1", "--channel", "0", "in.wav", "--plot"),
+    "throughput-iir": command(THROUGHPUT_IIR, "--kind", "bessel", "--response", "bandstop", "--order", "8",
+                              "--duration", "100"),
+    "throughput-fft": command(THROUGHPUT_FFT, "--size", "100000", "--operation", "INVERSE", "--duration", "-1"),
+    "throughput-alone": command(THROUGHPUT),
+    "no-command": command(NO_COMMAND),
+    "help": command(NO_COMMAND, "--help"),
+    "command-help": command(NO_COMMAND, "spectrum", "--help"),
+    "nested-help": command(THROUGHPUT, "fft", "-h"),
+    "equals-and-dashes": command(DESIGN, "--order=3", "--kind=BESSEL", "--", "--f1", "-"),
+}
+
+# --- the sound-file reader -----------------------------------------------------
+
+
+def wav(tag, channels, rate, bits, data, data_length=None, extensible_of=None):
+    """A RIFF WAVE file: fmt (extensible when extensible_of gives the
+    subformat tag) and data, whose length may claim more than there is."""
+    block = channels * bits // 8
+    fmt = struct.pack("<HHIIHH", 0xFFFE if extensible_of else tag, channels, rate, rate * block, block, bits)
+    if extensible_of:
+        guid = struct.pack("<I", extensible_of) + bytes.fromhex("000000001000800000aa00389b71")
+        fmt += struct.pack("<HHI", 22, bits, 0) + guid
+    chunks = b"fmt " + struct.pack("<I", len(fmt)) + fmt
+    chunks += b"data" + struct.pack("<I", len(data) if data_length is None else data_length) + data
+    return b"RIFF" + struct.pack("<I", 4 + len(chunks)) + b"WAVE" + chunks
+
+
+def au(encoding, channels, rate, data):
+    return b".snd" + struct.pack(">IIIII", 24, len(data), encoding, rate, channels) + data
+
+
+def aiff(channels, rate, bits, data):
+    # the rate as a big-endian 80-bit extended value
+    exponent = rate.bit_length() - 1
+    rate80 = struct.pack(">HQ", 16383 + exponent, rate << (63 - exponent))
+    frames = len(data) // (channels * bits // 8)
+    comm = struct.pack(">hIh", channels, frames, bits) + rate80
+    ssnd = struct.pack(">II", 0, 0) + data
+    chunks = b"COMM" + struct.pack(">I", len(comm)) + comm + b"SSND" + struct.pack(">I", len(ssnd)) + ssnd
+    return b"FORM" + struct.pack(">I", 4 + len(chunks)) + b"AIFF" + chunks
+
+
+def tone(frames, channels, code):
+    """Interleaved samples of a short tone, each packed by code."""
+    return b"".join(struct.pack(code, v) for i in range(frames) for v in
+                    [0.5 * math.sin(i / 3 + c) for c in range(channels)])
+
+
+def pcm(frames, channels, bits, order="<"):
+    scale = 2 ** (bits - 1) - 1
+    values = [round(0.5 * math.sin(i / 3 + c) * scale) for i in range(frames) for c in range(channels)]
+    if bits == 8:
+        return bytes((v + 128) & 0xFF for v in values)  # WAV's 8-bit samples are unsigned
+    width = bits // 8
+    return b"".join(v.to_bytes(width, "little" if order == "<" else "big", signed=True) for v in values)
+
+
+SOUND_FILES = {
+    "wav-pcm16-stereo": wav(1, 2, 8000, 16, pcm(64, 2, 16)),
+    "wav-pcm8": wav(1, 1, 11025, 8, pcm(64, 1, 8)),
+    "wav-pcm24": wav(1, 1, 48000, 24, pcm(32, 1, 24)),
+    "wav-pcm32-three": wav(1, 3, 96000, 32, pcm(16, 3, 32)),
+    "wav-float-specials": wav(3, 1, 44100, 32, struct.pack("<6f", float("nan"), float("inf"), -0.0, 2.0, 1e-45, -1.0)),
+    "wav-double": wav(3, 2, 44100, 64, tone(16, 2, "<d")),
+    "wav-ulaw": wav(7, 1, 8000, 8, bytes(range(0, 256, 4))),
+    "wav-alaw": wav(6, 1, 8000, 8, bytes(range(0, 256, 4))),
+    "wav-extensible-float": wav(0, 2, 48000, 32, tone(16, 2, "<f"), extensible_of=3),
+    "wav-extensible-pcm16": wav(0, 1, 22050, 16, pcm(32, 1, 16), extensible_of=1),
+    "wav-data-too-long": wav(1, 1, 8000, 16, pcm(10, 1, 16), data_length=0xFFFFFFF0),
+    "wav-odd-data": wav(1, 2, 8000, 16, pcm(10, 2, 16)[:-3]),
+    "wav-zero-channels": wav(1, 0, 8000, 16, pcm(10, 1, 16)),
+    "wav-zero-rate": wav(1, 1, 0, 16, pcm(10, 1, 16)),
+    "wav-many-channels": wav(1, 1024, 8000, 16, bytes(4096)),
+    "wav-truncated-header": wav(1, 1, 8000, 16, pcm(10, 1, 16))[:30],
+    "au-pcm16": au(3, 1, 8000, pcm(32, 1, 16, ">")),
+    "au-float": au(6, 2, 44100, tone(16, 2, ">f")),
+    "aiff-pcm16": aiff(2, 44100, 16, pcm(32, 2, 16, ">")),
+    "empty": b"",
+    "text": b"object TsigFFT\n  Power = 7\nend\n",
 }
 
 
 def main():
     for target, seeds in (("stored_form", {k: v.encode("latin-1") for k, v in STORED_FORMS.items()}),
-                          ("filter_properties", FILTER_PROGRAMS), ("fft", FFT_PROGRAMS)):
+                          ("filter_properties", FILTER_PROGRAMS), ("fft", FFT_PROGRAMS),
+                          ("cli_options", CLI_COMMANDS), ("audio_reader", SOUND_FILES)):
         folder = CORPUS / target
         folder.mkdir(parents=True, exist_ok=True)
         for old in folder.glob("seed-*"):

@@ -43,10 +43,17 @@ class Window(enum.IntEnum):
     WELCH = 5
     PARZEN = 6
 
+class Twiddles(enum.IntEnum):
+    """How an FFT makes its twiddles: by recurrence, or each exactly rounded."""
+
+    RECURRENCE = 0
+    EXACT = 1
+
 _KindName = Literal["butterworth", "chebyshev", "bessel"]
 _ResponseName = Literal["lowpass", "highpass", "bandpass", "bandstop"]
 _StructureName = Literal["direct", "cascade", "auto"]
 _WindowName = Literal["none", "hamming", "hanning", "blackman", "gaussian", "welch", "parzen"]
+_TwiddlesName = Literal["recurrence", "exact"]
 
 class StoredFormError(ValueError):
     """A stored form that cannot be read; `line` is the offending line (from 1)."""
@@ -157,7 +164,12 @@ class IIRFilter:
 class FFT:
     """Complex FFT of 4 to 32768 points (powers of two) on float32 arrays."""
 
-    def __init__(self, size: int = 512, window: Union[Window, _WindowName, int] = "none") -> None: ...
+    def __init__(
+        self,
+        size: int = 512,
+        window: Union[Window, _WindowName, int] = "none",
+        twiddles: Union[Twiddles, _TwiddlesName, int] = "recurrence",
+    ) -> None: ...
     @property
     def size(self) -> int: ...
     @size.setter
@@ -168,6 +180,10 @@ class FFT:
     def window(self) -> Window: ...
     @window.setter
     def window(self, value: Union[Window, _WindowName, int]) -> None: ...
+    @property
+    def twiddles(self) -> Twiddles: ...
+    @twiddles.setter
+    def twiddles(self, value: Union[Twiddles, _TwiddlesName, int]) -> None: ...
     def forward(
         self, re: npt.NDArray[np.float32], im: npt.NDArray[np.float32] | None = None
     ) -> tuple[npt.NDArray[np.float32], npt.NDArray[np.float32]]: ...

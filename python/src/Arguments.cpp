@@ -68,6 +68,10 @@ void BindEnumerations(py::module_& m) {
                  "Window applied to the real input of FFT.forward. The cosine windows are periodic "
                  "(peak 1 at n/2); Welch and Parzen divide by n + 1; the Gaussian's standard "
                  "deviation is n/2 samples.");
+  AddEnumeration(m, "Twiddles", TwiddlesNames,
+                 "How an FFT makes its twiddles: RECURRENCE (the default) from one float cosine "
+                 "and sine per stage, with an error that grows with the size; EXACT, each the float "
+                 "nearest to the true cosine and sine, for measurement at any size.");
 }
 
 py::object EnumMember(const char* enumeration, int value) {

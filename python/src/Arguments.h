@@ -1,5 +1,5 @@
 // Arguments: the module's enumerations as Python IntEnum classes (Kind, Response,
-// Structure, Window), and the conversions of Python arguments into library values that
+// Structure, Window, Twiddles), and the conversions of Python arguments into library values that
 // name the argument when they refuse one.
 #pragma once
 
@@ -25,6 +25,7 @@ inline constexpr const char* ResponseNames[] = {"lowpass", "highpass", "bandpass
 inline constexpr const char* StructureNames[] = {"direct", "cascade", "auto"};
 inline constexpr const char* WindowNames[] = {"none",     "hamming", "hanning", "blackman",
                                               "gaussian", "welch",   "parzen"};
+inline constexpr const char* TwiddlesNames[] = {"recurrence", "exact"};
 
 // The member of the named IntEnum class for value.
 py::object EnumMember(const char* enumeration, int value);

@@ -77,6 +77,9 @@ const TFailureCase FailureCases[] = {
     {"PlotTooSmall", {"design", "--plot", "out.png", "--plot-size", "10x10"}, 2, "--plot-size: "},
     {"TableWithoutRows", {"design", "--format", "csv"}, 2, "--format csv: the table needs --response N"},
     {"DurationTooLong", {"throughput", "fft", "--duration", "5000"}, 2, "--duration: "},
+    {"EmptyArgumentBeforeAnUnknownOption", {"design", "--save", "out.txt", "", "--unknown"}, 2,
+     "argument 4: empty, which no option, value or file name may be"},
+    {"EmptyValue", {"filter", "in.wav", "out.wav", "--form", ""}, 2, "argument 5: empty"},
 };
 
 class Failure : public TScratch, public ::testing::WithParamInterface<TFailureCase> {};

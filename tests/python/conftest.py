@@ -38,9 +38,11 @@ def cpp_filter():
 
 @pytest.fixture
 def cpp_fft():
-    """cpp_fft(size, window, direction, re, im): the C++ FFT's outputs."""
-    def run(size, window, direction, re, im):
+    """cpp_fft(size, window, direction, re, im, twiddles=0): the C++ FFT's
+    outputs."""
+    def run(size, window, direction, re, im, twiddles=0):
         data = np.concatenate([re, im]).astype(np.float32).tobytes()
-        out = np.frombuffer(_run(["fft", str(size), str(window), direction], data), np.float32)
+        args = ["fft", str(size), str(window), direction, str(twiddles)]
+        out = np.frombuffer(_run(args, data), np.float32)
         return out[:size].copy(), out[size:].copy()
     return run

@@ -4,9 +4,10 @@
 //     The filter of the stored form; longdouble samples (16 bytes each) run
 //     through the block Process, written back in the same layout with the
 //     6 padding bytes zero.
-//   cpp_reference fft SIZE WINDOW forward|inverse < re,im > re_out,im_out
+//   cpp_reference fft SIZE WINDOW forward|inverse [TWIDDLES] < re,im > re_out,im_out
 //     SIZE float32 real parts, then SIZE imaginary parts, through the FFT
-//     with window number WINDOW; the outputs in the same layout.
+//     with window number WINDOW and twiddles number TWIDDLES (default 0,
+//     the recurrence); the outputs in the same layout.
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -36,10 +37,11 @@ int Filter(const char* formPath, const std::string& raw) {
   return 0;
 }
 
-int Transform(int size, int window, bool forward, const std::string& raw) {
+int Transform(int size, int window, bool forward, int twiddles, const std::string& raw) {
   tessaro::TsigFFT fft;
   fft.SetBufferSize(size);
   fft.SetWindow(static_cast<tessaro::TsigWindow>(window));
+  fft.SetTwiddles(static_cast<tessaro::TsigFFTTwiddles>(twiddles));
   const std::size_t bytes = static_cast<std::size_t>(size) * sizeof(float);
   if (raw.size() != 2 * bytes) return 1;
   std::memcpy(fft.RealIn().data(), raw.data(), bytes);
@@ -59,10 +61,11 @@ int main(int argc, char** argv) {
   const std::string raw{std::istreambuf_iterator<char>(std::cin), {}};
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "iir" && argc == 3) return Filter(argv[2], raw);
-  if (mode == "fft" && argc == 5)
-    return Transform(std::stoi(argv[2]), std::stoi(argv[3]), std::string(argv[4]) == "forward", raw);
+  if (mode == "fft" && (argc == 5 || argc == 6))
+    return Transform(std::stoi(argv[2]), std::stoi(argv[3]), std::string(argv[4]) == "forward",
+                     argc == 6 ? std::stoi(argv[5]) : 0, raw);
   std::fprintf(stderr,
                "usage: cpp_reference iir FORM_FILE < samples\n"
-               "       cpp_reference fft SIZE WINDOW forward|inverse < re,im\n");
+               "       cpp_reference fft SIZE WINDOW forward|inverse [TWIDDLES] < re,im\n");
   return 2;
 }

@@ -143,6 +143,11 @@ FFT_CASES = [
     (lambda: tessaro.FFT(2), ValueError, "size = 2: must be from 4 to 32768"),
     (lambda: tessaro.FFT(65536), ValueError, "size = 65536: must be from 4 to 32768"),
     (lambda: tessaro.FFT(8, "kaiser"), ValueError, "window = 'kaiser': must be one of"),
+    (lambda: tessaro.FFT(8, twiddles="precise"), ValueError,
+     "twiddles = 'precise': must be one of 'recurrence', 'exact'"),
+    (lambda: tessaro.FFT(8, twiddles=2), ValueError, "twiddles = 2: must be from 0 to 1"),
+    (lambda: setattr(tessaro.FFT(8), "twiddles", 1.0), TypeError, "twiddles must be a whole number, not float"),
+    (lambda: setattr(tessaro.FFT(8), "twiddles", None), TypeError, "twiddles must be a whole number, not NoneType"),
     (lambda: tessaro.FFT(8).forward(np.ones(8)), TypeError, "re has dtype dtype('float64'): must be float32"),
     (lambda: tessaro.FFT(8).forward(np.ones(4, np.float32)), ValueError, "re has 4 elements"),
     (lambda: tessaro.FFT(8).forward(np.ones((2, 4), np.float32)), ValueError, "re has 2 dimensions"),
@@ -160,10 +165,12 @@ def test_fft_and_window_refuse_bad_arguments(action, error, message):
 
 
 def test_a_refused_size_keeps_the_transform():
-    fft = tessaro.FFT(16, "hanning")
+    fft = tessaro.FFT(16, "hanning", "exact")
     with pytest.raises(ValueError):
         fft.size = 17
-    assert (fft.size, fft.power, fft.window) == (16, 4, tessaro.Window.HANNING)
+    with pytest.raises(ValueError):
+        fft.twiddles = "approximate"
+    assert (fft.size, fft.power, fft.window, fft.twiddles) == (16, 4, tessaro.Window.HANNING, tessaro.Twiddles.EXACT)
 
 
 def test_the_stubs_name_what_the_module_has():
