@@ -42,6 +42,7 @@ namespace tessaro {
 // library.
 struct IIRSampleState;
 enum class IIRRoutine : std::uint8_t;
+class TsigIIRChannels;
 
 class TsigCustomIIRFilter : public TComponent {
  public:
@@ -103,6 +104,9 @@ class TsigCustomIIRFilter : public TComponent {
   void CancelLoad() noexcept override;
 
  private:
+  // Takes its design snapshot from the filter's stored design.
+  friend class TsigIIRChannels;
+
   // Loads the design's coefficients and routines into the sample state;
   // keeps the history when keepHistory is set, as the views show it, and
   // clears it otherwise.

@@ -1,0 +1,102 @@
+// Many channels through one IIR design: interleaved frames of K channels
+// (1..64), each channel with its own history, filtered as K separate
+// TsigIIRFilter components of the same design would filter them.
+//
+// Usage:
+//   tessaro::TsigIIRFilter design;            // set up as usual
+//   design.SetOrder(4);
+//   tessaro::TsigIIRChannels stereo(design, 2);
+//   stereo.Process(frames, frames);           // L R L R ..., in place
+//
+// The object holds a snapshot of the design taken by the constructor and by
+// SetDesign; later changes to the filter do not reach it until SetDesign is
+// called again. Channel k of the output is, bit for bit, what a TsigIIRFilter
+// with that design gives when fed channel k through its Process, history
+// included, so a stream may be cut into blocks anywhere on a frame boundary.
+// The double and float forms convert each sample to Extended (exactly),
+// filter it, and round the result to the nearest double or float.
+//
+// Process checks only the sizes and allocates nothing; the channels are
+// filtered several at a time, so that the independent recurrences overlap
+// in the floating-point unit.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "tessaro/sigTypes.h"
+
+namespace tessaro {
+
+class TsigCustomIIRFilter;
+
+class TsigIIRChannels {
+ public:
+  static constexpr int MaxChannels = 64;
+
+  // A snapshot of design's current coefficients and routine, with silent
+  // histories. invalid_argument naming the value when channels is outside
+  // 1..MaxChannels.
+  explicit TsigIIRChannels(const TsigCustomIIRFilter& design, int channels);
+
+  // Takes a new snapshot of design. The histories are kept when design's
+  // ManualReset is set and its CoefficientCount equals the one in force, as
+  // a filter keeps its own over a redesign; otherwise they are cleared.
+  void SetDesign(const TsigCustomIIRFilter& design);
+
+  int Channels() const noexcept { return channels_; }
+  // The coefficient count of the design in force.
+  std::int32_t CoefficientCount() const noexcept { return count_; }
+  // Zeroes every channel's history; the design is kept.
+  void Reset() noexcept;
+
+  // in holds whole frames, channel 0 first in each; out receives the
+  // filtered frames in the same layout. in and out may be the same span.
+  // invalid_argument naming the sizes when they differ or are not a
+  // multiple of Channels(); nothing is filtered then.
+  void Process(std::span<const Extended> in, std::span<Extended> out);
+  void Process(std::span<const double> in, std::span<double> out);
+  void Process(std::span<const float> in, std::span<float> out);
+
+  // The design snapshot as the routines read it: the coefficients, also as
+  // pairs of doubles whose sum is the coefficient exactly where every one
+  // has such a pair. Public only so that the library's routines can name it.
+  static constexpr int CoefficientCapacity = PoleZeroCapacity - 1;
+  struct Snapshot {
+    struct Pair {
+      double High = 0.0;
+      double Low = 0.0;
+    };
+    std::array<Extended, CoefficientCapacity> B{};
+    std::array<Extended, CoefficientCapacity> A{};
+    std::array<Pair, CoefficientCapacity> BPair{};
+    std::array<Pair, CoefficientCapacity> APair{};
+    Extended Scale = 0.0L;
+    Pair ScalePair;
+    std::int32_t Count = 0;
+    bool Paired = false;
+  };
+  // Each channel's histories: a window of HistoryLength entries per side
+  // that slides back when full, as the filter's own does.
+  static constexpr int HistoryLength = 64;
+
+ private:
+  enum class Route : std::uint8_t { Filter, Mute, Pass };
+
+  template <class T>
+  void Run(const T* in, T* out, std::size_t size);
+  void CheckSizes(std::size_t in, std::size_t out) const;
+
+  Snapshot design_;
+  Route route_ = Route::Filter;
+  std::int32_t count_ = 0;
+  int channels_ = 1;
+  // The position of the next entry in every channel's window.
+  std::int32_t head_ = 1;
+  std::vector<Extended> history_;
+};
+
+}  // namespace tessaro
