@@ -132,8 +132,11 @@ void TsigIIRChannels::SetDesign(const TsigCustomIIRFilter& design) {
   if (design.design_.Routine == IIRRoutine::Mute) route = Route::Mute;
   if (design.design_.Routine == IIRRoutine::Pass) route = Route::Pass;
 
-  const bool keep = design.ManualReset() && count == count_;
+  const bool keep = design.ManualReset() && count == count_ && design.Order() == order_ &&
+                    design.Response() == response_;
   design_ = next;
+  order_ = design.Order();
+  response_ = design.Response();
   route_ = route;
   count_ = count;
   if (!keep) Reset();

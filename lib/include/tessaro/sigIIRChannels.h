@@ -43,8 +43,12 @@ class TsigIIRChannels {
   explicit TsigIIRChannels(const TsigCustomIIRFilter& design, int channels);
 
   // Takes a new snapshot of design. The histories are kept when design's
-  // ManualReset is set and its CoefficientCount equals the one in force, as
-  // a filter keeps its own over a redesign; otherwise they are cleared.
+  // ManualReset is set and its Order and Response (and so its coefficient
+  // count) equal those of the snapshot in force, as a filter keeps its own
+  // over a redesign; otherwise they are cleared. A filter that went through
+  // another order or response since the last snapshot has cleared its own
+  // history, which the snapshot cannot see: take one after each such change
+  // to follow it exactly.
   void SetDesign(const TsigCustomIIRFilter& design);
 
   int Channels() const noexcept { return channels_; }
@@ -92,6 +96,9 @@ class TsigIIRChannels {
 
   Snapshot design_;
   Route route_ = Route::Filter;
+  // Order and Response of the snapshot's design.
+  int order_ = 0;
+  TsigIIRFilterResponse response_ = ftLowpass;
   std::int32_t count_ = 0;
   int channels_ = 1;
   // The position of the next entry in every channel's window.
