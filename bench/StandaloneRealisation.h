@@ -63,6 +63,7 @@ class StandaloneCascade {
 inline DirectFormAssessment Assess(const TsigIIRFilter& f) {
   const std::size_t n = static_cast<std::size_t>(f.CoefficientCount());
   return AssessDirectForm(f.InputCoefficients().first(n), f.OutputCoefficients().first(n),
+                          f.InputScale(),
                           f.ZPlane());
 }
 

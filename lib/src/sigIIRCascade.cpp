@@ -271,6 +271,17 @@ Extended PoleZeroScale(const PoleZeroSet& zplane, TsigIIRFilterResponse response
   return 1.0L / std::sqrt(gain(dc) * gain(nyquist));
 }
 
+IIRCascade CascadeFromSections(std::span<const TsigIIRSection> sections) {
+  IIRCascade c;
+  c.SectionCount = static_cast<std::int32_t>(std::min<std::size_t>(sections.size(), MaxSections));
+  for (int i = 0; i < c.SectionCount; ++i) {
+    const TsigIIRSection& s = sections[static_cast<std::size_t>(i)];
+    IIRSection& t = c.Sections[static_cast<std::size_t>(i)];
+    t.B0 = s.B0, t.B1 = s.B1, t.B2 = s.B2, t.A1 = s.A1, t.A2 = s.A2, t.Order = s.Order;
+  }
+  return c;
+}
+
 TsigComplex CascadeResponse(const IIRCascade& cascade, TsigComplex z) {
   TsigComplex h = MakeComplex(1.0L, 0.0L);
   for (int i = 0; i < cascade.SectionCount; ++i)

@@ -41,6 +41,7 @@
 #include <cstdint>
 #include <span>
 
+#include "tessaro/sigIIRFilters.h"
 #include "tessaro/sigTypes.h"
 
 namespace tessaro {
@@ -79,6 +80,10 @@ IIRCascade BuildCascade(const PoleZeroSet& zplane, Extended gain);
 // reference point leaves with few or no correct digits.
 Extended PoleZeroScale(const PoleZeroSet& zplane, TsigIIRFilterResponse response, Extended a1,
                        Extended a2);
+
+// The cascade of a component's published sections (coefficients and
+// orders; the roots are left 0).
+IIRCascade CascadeFromSections(std::span<const TsigIIRSection> sections);
 
 // The response Π sections at a point z, in extended precision.
 TsigComplex CascadeResponse(const IIRCascade& cascade, TsigComplex z);

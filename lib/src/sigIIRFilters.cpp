@@ -2,6 +2,7 @@
 // class. The sample path is in sigIIRProcess.cpp.
 #include "tessaro/sigIIRFilters.h"
 
+#include <algorithm>
 #include <cfenv>
 #include <charconv>
 #include <cmath>
@@ -11,7 +12,10 @@
 #include <type_traits>
 
 #include "sigFloatingPoint.h"
+#include "sigIIRCascade.h"
 #include "sigIIRDesign.h"
+#include "sigIIRGroupDelay.h"
+#include "sigIIRRealisation.h"
 #include "sigIIRSampleState.h"
 #include "tessaro/sigcomplex.h"
 
@@ -24,6 +28,7 @@ constexpr Extended MinimumFrequency = 1e-10L;
 
 constexpr const char* KindNames[] = {"fkButterworth", "fkChebyshev", "fkBessel"};
 constexpr const char* ResponseNames[] = {"ftLowpass", "ftHighpass", "ftBandpass", "ftBandstop"};
+constexpr const char* StructureNames[] = {"fsDirect", "fsCascade", "fsAuto"};
 
 // Highest frequency a setter stores at a sample rate.
 Extended UpperFrequency(Extended sampleRate) { return sampleRate / 2.0L - 0.0001L; }
@@ -43,6 +48,30 @@ void RejectNaN(const char* property, Extended value) {
   if (std::isnan(value))
     throw std::invalid_argument(std::string(property) + " = nan: the value must be a number");
 }
+
+// The direct form's verdict on stored coefficients; the structure fields
+// are left to the caller.
+TsigIIRRealisation Judge(std::span<const Extended> b, std::span<const Extended> a, Extended scale,
+                         const PoleZeroSet& zplane) {
+  const FlagScope scope;
+  const DirectFormAssessment assessment = AssessDirectForm(b, a, scale, zplane);
+  TsigIIRRealisation verdict;
+  verdict.LargestRadius = assessment.LargestRadius;
+  verdict.ResponseDeviation = assessment.ResponseDeviation;
+  verdict.SteadyDeviation = assessment.SteadyDeviation;
+  verdict.DirectFormSound = assessment.Sound;
+  return verdict;
+}
+
+bool Finite(const IIRCascade& c) {
+  for (int i = 0; i < c.SectionCount; ++i) {
+    const IIRSection& s = c.Sections[i];
+    for (Extended v : {s.B0, s.B1, s.B2, s.A1, s.A2})
+      if (!std::isfinite(v)) return false;
+  }
+  return true;
+}
+
 
 }  // namespace
 
@@ -81,6 +110,9 @@ const TComponentClass& TsigIIRFilter::StaticClass() {
                               [](const F& f) { return f.Ripple() != 0.0L; }),
           BooleanProperty<F>("ManualReset", &F::ManualReset, &F::SetManualReset,
                              [](const F& f) { return f.ManualReset(); }),
+          EnumProperty<F, TsigIIRStructure>(
+              "Structure", {StructureNames[0], StructureNames[1], StructureNames[2]},
+              &F::Structure, &F::SetStructure, [](const F& f) { return f.Structure() != fsAuto; }),
       }};
   return cls;
 }
@@ -114,6 +146,7 @@ void TsigCustomIIRFilter::Redesign(const Properties& next, bool reset, const cha
       else if (name == "Frequency1") value = Decimal(next.Frequency1);
       else if (name == "Frequency2") value = Decimal(next.Frequency2);
       else if (name == "SampleRate") value = Decimal(next.SampleRate);
+      else if (name == "Structure") value = StructureNames[next.Structure];
       else value = Decimal(next.Ripple);
       what = name + " = " + value;
     } else {
@@ -123,13 +156,39 @@ void TsigCustomIIRFilter::Redesign(const Properties& next, bool reset, const cha
              ", Frequency1 = " + Decimal(next.Frequency1) +
              ", Frequency2 = " + Decimal(next.Frequency2) +
              ", SampleRate = " + Decimal(next.SampleRate) + ", Ripple = " + Decimal(next.Ripple) +
-             ")";
+             ", Structure = " + StructureNames[next.Structure] + ")";
     }
     if (raised & FE_OVERFLOW) throw std::overflow_error(what + " overflows the filter design");
     if (raised & FE_DIVBYZERO)
       throw std::domain_error(what + " makes the filter design divide by zero");
     throw std::domain_error(what + " makes the filter design take an invalid operation");
   }
+
+  // The cascade is cheap to build and always there for Sections(); the
+  // direct form's verdict costs up to a millisecond and is taken here only
+  // when it decides the structure.
+  IIRCascade cascade;
+  std::optional<TsigIIRRealisation> verdict;
+  bool cascadeInForce = false;
+  {
+    const FlagScope scope;
+    const Extended gain =
+        PoleZeroScale(scratch.ZPlane, next.Response, scratch.A1, scratch.A2);
+    cascade = BuildCascade(scratch.ZPlane, gain);
+    if (!Finite(cascade)) cascade = IIRCascade{};
+    const bool filters = scratch.Routine == IIRRoutine::Filter;
+    if (next.Structure == fsAuto && filters) {
+      const auto n = static_cast<std::size_t>(
+          std::clamp<std::int32_t>(scratch.CoefficientCount, 0, PoleZeroCapacity - 1));
+      verdict = Judge(std::span(scratch.InputCoefficients).first(n),
+                      std::span(scratch.OutputCoefficients).first(n), scratch.InputScale,
+                      scratch.ZPlane);
+      cascadeInForce = !verdict->DirectFormSound && cascade.SectionCount > 0;
+    } else {
+      cascadeInForce = next.Structure == fsCascade && filters && cascade.SectionCount > 0;
+    }
+  }
+  const bool sameStructure = cascadeInForce == design_.CascadeInForce;
 
   properties_ = next;
   design_.SPlane = scratch.SPlane;
@@ -140,8 +199,36 @@ void TsigCustomIIRFilter::Redesign(const Properties& next, bool reset, const cha
   design_.InputScale = scratch.InputScale;
   design_.DesignMessage.swap(scratch.DesignMessage);
   design_.Routine = scratch.Routine;
+  design_.SectionCount = cascade.SectionCount;
+  design_.Sections = {};
+  for (int i = 0; i < cascade.SectionCount; ++i) {
+    const IIRSection& c = cascade.Sections[i];
+    design_.Sections[i] = {c.B0, c.B1, c.B2, c.A1, c.A2, c.Order};
+  }
+  design_.CascadeInForce = cascadeInForce;
+  design_.Verdict = verdict;
   const FlagScope scope;  // splitting the coefficients may round
-  InstallDesign(!reset && next.ManualReset);
+  InstallDesign(!reset && next.ManualReset && sameStructure);
+}
+
+TsigIIRRealisation TsigCustomIIRFilter::Assess() const {
+  const auto n = static_cast<std::size_t>(
+      std::clamp<std::int32_t>(design_.CoefficientCount, 0, PoleZeroCapacity - 1));
+  return Judge(std::span(design_.InputCoefficients).first(n),
+               std::span(design_.OutputCoefficients).first(n), design_.InputScale,
+               design_.ZPlane);
+}
+
+TsigIIRRealisation TsigCustomIIRFilter::Realisation() const {
+  if (!design_.Verdict) design_.Verdict = Assess();
+  TsigIIRRealisation r = *design_.Verdict;
+  r.Structure = design_.CascadeInForce ? fsCascade : fsDirect;
+  r.SectionCount = design_.CascadeInForce ? design_.SectionCount : 0;
+  return r;
+}
+
+std::span<const TsigIIRSection> TsigCustomIIRFilter::Sections() const noexcept {
+  return std::span(design_.Sections).first(static_cast<std::size_t>(design_.SectionCount));
 }
 
 // --- properties ----------------------------------------------------------------
@@ -217,8 +304,8 @@ void TsigCustomIIRFilter::SetFrequency(int index, Extended hertz) {
 
 Extended TsigCustomIIRFilter::SampleRate() const noexcept { return properties_.SampleRate; }
 
-// A lower rate pulls both frequencies under its Nyquist bound; nothing is
-// raised.
+// A lower rate pulls both frequencies under its Nyquist bound, the floor
+// still holding when the bound falls below it; nothing is raised.
 void TsigCustomIIRFilter::SetSampleRate(Extended hertz) {
   RejectNaN("SampleRate", hertz);
   if (!(hertz > 0.0L) || hertz == properties_.SampleRate) return;
@@ -229,8 +316,8 @@ void TsigCustomIIRFilter::SetSampleRate(Extended hertz) {
   Properties next = properties_;
   next.SampleRate = hertz;
   const Extended upper = UpperFrequency(hertz);
-  next.Frequency1 = Smaller(next.Frequency1, upper);
-  next.Frequency2 = Smaller(next.Frequency2, upper);
+  next.Frequency1 = Larger(MinimumFrequency, Smaller(next.Frequency1, upper));
+  next.Frequency2 = Larger(MinimumFrequency, Smaller(next.Frequency2, upper));
   Redesign(next, false, "SampleRate");
 }
 
@@ -252,6 +339,19 @@ void TsigCustomIIRFilter::SetRipple(Extended decibels) {
 bool TsigCustomIIRFilter::ManualReset() const noexcept { return properties_.ManualReset; }
 
 void TsigCustomIIRFilter::SetManualReset(bool value) noexcept { properties_.ManualReset = value; }
+
+TsigIIRStructure TsigCustomIIRFilter::Structure() const noexcept { return properties_.Structure; }
+
+void TsigCustomIIRFilter::SetStructure(TsigIIRStructure value) {
+  if (value > fsAuto || value == properties_.Structure) return;
+  if (load_) {
+    properties_.Structure = value;
+    return;
+  }
+  Properties next = properties_;
+  next.Structure = value;
+  Redesign(next, false, "Structure");
+}
 
 // --- loading -------------------------------------------------------------------
 
@@ -294,6 +394,7 @@ TsigComplex TsigCustomIIRFilter::FrequencyResponse(Extended hertz) const {
   if (design_.Routine == IIRRoutine::Mute) return MakeComplex(0.0L, 0.0L);
   if (design_.Routine == IIRRoutine::Pass) return MakeComplex(1.0L, 0.0L);
   const TsigComplex z = ExpImaginary(2.0L * Pi * hertz / properties_.SampleRate);
+  if (design_.CascadeInForce) return CascadeResponse(CascadeFromSections(Sections()), z);
   const int n = design_.CoefficientCount;
   TsigComplex top = MakeComplex(1.0L, 0.0L);
   TsigComplex bottom = MakeComplex(1.0L, 0.0L);
@@ -302,6 +403,11 @@ TsigComplex TsigCustomIIRFilter::FrequencyResponse(Extended hertz) const {
     bottom = Add(Multiply(bottom, z), MakeComplex(-design_.OutputCoefficients[k], 0.0L));
   }
   return Scale(Divide(top, bottom), design_.InputScale);
+}
+
+Extended TsigCustomIIRFilter::GroupDelay(Extended hertz) const {
+  if (design_.Routine != IIRRoutine::Filter) return 0.0L;
+  return tessaro::GroupDelay(design_.ZPlane, 2.0L * Pi * hertz / properties_.SampleRate);
 }
 
 // --- views ---------------------------------------------------------------------

@@ -4,11 +4,15 @@
 #include "sigIIRProcess.h"
 
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <stdexcept>
 #include <string>
 #include <utility>
 
+#include "sigFloatingPoint.h"
+#include "sigIIRCascadeProcess.h"
+#include "sigIIRRealisation.h"
 #include "sigIIRSampleState.h"
 #include "tessaro/sigIIRFilters.h"
 
@@ -71,10 +75,43 @@ IIRRoutines SelectRoutines(IIRRoutine routine, std::int32_t count, bool paired) 
                 : PlainTable[static_cast<std::size_t>(count)];
 }
 
-void TsigCustomIIRFilter::InstallDesign(bool keepHistory) noexcept {
-  if (keepHistory) MaterialiseHistory();  // with the count that filled it
+IIRRoutines SelectSectionRoutines(IIRRoutine routine, std::int32_t sections) noexcept {
+  using S = IIRSampleState;
+  static constexpr auto Table =
+      CascadeTable<IIRRoutines, S>(std::make_index_sequence<MaxSections + 1>{});
+  if (routine != IIRRoutine::Filter || sections < 0 || sections > MaxSections)
+    return SelectRoutines(routine, 0, false);
+  return Table[static_cast<std::size_t>(sections)];
+}
 
+// Only the realisation in force is loaded; the other one's coefficients and
+// history are 0, so that a switch between them starts from silence.
+void TsigCustomIIRFilter::InstallDesign(bool keepHistory) noexcept {
   IIRSampleState& s = Sample();
+  if (design_.CascadeInForce) {
+    s.Count = 0;
+    s.B.fill(0.0L);
+    s.A.fill(0.0L);
+    s.BPair.fill({});
+    s.APair.fill({});
+    s.Scale = 0.0L;
+    s.ScalePair = {};
+    s.Inputs.fill(0.0L);
+    s.Outputs.fill(0.0L);
+    s.Head = 1;
+    s.ShownInputs.fill(0.0L);
+    s.ShownOutputs.fill(0.0L);
+    LoadCascade(s, CascadeFromSections(Sections()), keepHistory);
+    s.Routines = SelectSectionRoutines(design_.Routine, s.SectionCount);
+    value_ = s.Routines.Value;
+    bits_ = s.Routines.Bits;
+    return;
+  }
+  s.SectionCount = 0;
+  s.Sections.fill({});
+  ClearCascade(s);
+
+  if (keepHistory) MaterialiseHistory();  // with the count that filled it
   int count = design_.CoefficientCount;
   if (count < 0) count = 0;
   if (count > IIRSampleState::MaxCount) count = IIRSampleState::MaxCount;
@@ -129,6 +166,26 @@ void TsigCustomIIRFilter::Reset() noexcept {
   s.Head = s.Count + 1;
   s.ShownInputs.fill(0.0L);
   s.ShownOutputs.fill(0.0L);
+  ClearCascade(s);
+}
+
+void TsigCustomIIRFilter::Reset(Extended x0) {
+  if (!std::isfinite(x0))
+    throw std::invalid_argument("Reset: x0 = " + std::to_string(static_cast<double>(x0)) +
+                                ": the steady input must be finite");
+  Reset();
+  if (design_.Routine != IIRRoutine::Filter) return;
+  IIRSampleState& s = Sample();
+  const FlagScope scope;
+  if (design_.CascadeInForce) {
+    StartCascadeSteady(s, CascadeFromSections(Sections()), x0);
+    return;
+  }
+  const auto n = static_cast<std::size_t>(s.Count);
+  const SteadyLevels levels = DirectFormSteadyState(std::span(s.B).first(n),
+                                                    std::span(s.A).first(n), s.Scale, x0);
+  s.Inputs.fill(levels.Input);
+  s.Outputs.fill(levels.Output);
 }
 
 std::span<const Extended, PoleZeroCapacity> TsigCustomIIRFilter::InputHistory() const noexcept {

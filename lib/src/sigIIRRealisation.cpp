@@ -31,6 +31,24 @@ constexpr int CoarsePasses = 40;
 constexpr Extended SettledStep = 0x1p-61L;
 // Intervals of the uniform check frequencies, 0 to Nyquist.
 constexpr int UniformChecks = 64;
+// Units in the last place either side of a level that the steady-state
+// search tries, and its Newton steps.
+constexpr int SteadySearch = 64;
+
+// Samples the steady-state runs of the verdict last, and their inputs: a
+// power of two rounds more kindly than most inputs, so these are not.
+constexpr int SteadySamples = 10000;
+constexpr Extended SteadyInputs[] = {0.6180339887498948482L, -0.3183098861837906715L};
+
+// One step of the routine with every past scaled input at x and every past
+// output at y, less y: the same operations in the same order as the
+// routine, acc = x, then acc = settle((x·b[i] + acc) + y·a[i]).
+Extended StepDrift(std::span<const Extended> b, std::span<const Extended> a, Extended x,
+                   Extended y) {
+  Extended acc = x;
+  for (std::size_t i = 0; i < a.size(); ++i) acc = Settle((x * b[i] + acc) + y * a[i]);
+  return acc - y;
+}
 
 // p(z) = z^n + Σ c[i]·z^i and p'(z), c = -a, by Horner's rule: in
 // extended arithmetic for the coarse search, in double-extended for the
@@ -143,6 +161,27 @@ bool Iterate(std::span<const Extended> a, std::span<TsigComplex> roots, Evaluati
   return false;
 }
 
+// The routine's outputs over count samples of the constant input whose
+// levels are given, started from them: the largest distance from the exact
+// level. Every past scaled input stays at levels.Input.
+Extended SteadyRun(std::span<const Extended> b, std::span<const Extended> a,
+                   const SteadyLevels& levels, int count) {
+  const std::size_t n = a.size();
+  std::array<Extended, MaxDegree> y{};
+  std::fill_n(y.begin(), n, levels.Output);
+  const Extended x = levels.Input;
+  Extended moved = std::fabs(levels.Output - levels.Exact);
+  for (int t = 0; t < count; ++t) {
+    Extended acc = x;
+    for (std::size_t i = 0; i < n; ++i) acc = Settle((x * b[i] + acc) + y[i] * a[i]);
+    for (std::size_t i = 0; i + 1 < n; ++i) y[i] = y[i + 1];
+    if (n > 0) y[n - 1] = acc;
+    moved = std::max(moved, std::fabs(acc - levels.Exact));
+    if (!(moved < INFINITY)) return INFINITY;
+  }
+  return moved;
+}
+
 }  // namespace
 
 // The coarse search runs on extended evaluations, ten times cheaper, until
@@ -163,7 +202,7 @@ bool RealisedRoots(std::span<const Extended> a, std::span<TsigComplex> roots) {
 }
 
 DirectFormAssessment AssessDirectForm(std::span<const Extended> b, std::span<const Extended> a,
-                                      const PoleZeroSet& zplane) {
+                                      Extended scale, const PoleZeroSet& zplane) {
   DirectFormAssessment result;
   if (a.size() > static_cast<std::size_t>(MaxDegree) || b.size() != a.size()) {
     result.Converged = false;
@@ -199,8 +238,27 @@ DirectFormAssessment AssessDirectForm(std::span<const Extended> b, std::span<con
   }
   result.ResponseDeviation = largest > 0.0L ? deviation / largest : deviation;
   if (std::isnan(result.ResponseDeviation)) result.ResponseDeviation = INFINITY;
+
+  // The rounding noise the recursion feeds back, seen as the drift from
+  // the steady state of a unit input; only a sound form is run.
+  if (result.Converged && result.LargestRadius <= SoundRadius &&
+      result.ResponseDeviation <= SoundDeviation) {
+    const Extended reference = std::fabs(scale) * largest;
+    Extended moved = 0.0L;
+    for (const Extended x0 : SteadyInputs) {
+      // From the exact level rather than a fixed point, which holds for
+      // its own input only and would hide the noise the others see.
+      SteadyLevels steady = DirectFormSteadyState(b, a, scale, x0);
+      steady.Output = steady.Exact;
+      moved = std::max(moved, SteadyRun(b, a, steady, SteadySamples) / std::fabs(x0));
+    }
+    result.SteadyDeviation = reference > 0.0L ? moved / reference : moved;
+    if (std::isnan(result.SteadyDeviation)) result.SteadyDeviation = INFINITY;
+  }
+
   result.Sound = result.Converged && result.LargestRadius <= SoundRadius &&
-                 result.ResponseDeviation <= SoundDeviation;
+                 result.ResponseDeviation <= SoundDeviation &&
+                 result.SteadyDeviation <= SoundSteadyDeviation;
   return result;
 }
 
@@ -212,7 +270,34 @@ SteadyLevels DirectFormSteadyState(std::span<const Extended> b, std::span<const 
   for (std::size_t i = 0; i < a.size(); ++i) bottom = Add(bottom, WideExtended{-a[i], 0.0L});
   SteadyLevels levels;
   levels.Input = Settle(x0) * scale;
-  levels.Output = levels.Input * (Narrow(top) / Narrow(bottom));
+  levels.Exact = levels.Input * (Narrow(top) / Narrow(bottom));
+  levels.Output = levels.Exact;
+  if (!std::isfinite(levels.Exact)) return levels;
+
+  const Extended x = levels.Input;
+  Extended best = levels.Exact;
+  Extended bestDrift = std::fabs(StepDrift(b, a, x, best));
+  // The levels within SteadySearch units in the last place of y, nearest
+  // first; true at a fixed point, which is then in best.
+  auto search = [&](Extended y) {
+    Extended up = y, down = y;
+    for (int k = 0; k <= SteadySearch; ++k) {
+      for (Extended candidate : {up, down}) {
+        const Extended drift = std::fabs(StepDrift(b, a, x, candidate));
+        if (drift < bestDrift || (drift == bestDrift && candidate == y)) {
+          best = candidate;
+          bestDrift = drift;
+        }
+        if (drift == 0.0L) return true;
+      }
+      up = std::nextafter(up, INFINITY);
+      down = std::nextafter(down, -INFINITY);
+    }
+    return false;
+  };
+  const bool held = search(levels.Exact);
+  levels.Output = best;
+  levels.Held = held;
   return levels;
 }
 

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "sigIIRCascadeState.h"
 #include "sigIIRDesign.h"
 #include "tessaro/sigTypes.h"
 
@@ -31,8 +32,10 @@ struct IIRRoutines {
 // and when Head reaches the end the window moves back to the start, so no
 // sample shifts the history. The coefficients sit beside it, also as pairs
 // of doubles whose sum is the coefficient exactly, when every coefficient
-// has one. A realisation with coefficients of another form keeps them here
-// too, beside these.
+// has one. The cascade's sections and stages sit beside them, in the
+// fields the cascade routines read (sigIIRCascadeState.h); only the
+// realisation in force is loaded and running, the other one's entries are
+// 0.
 struct IIRSampleState {
   static constexpr int Length = 64;
   static constexpr int MaxCount = PoleZeroCapacity - 1;
@@ -51,6 +54,10 @@ struct IIRSampleState {
   std::int32_t Count = 0;
   std::int32_t Head = 1;
 
+  std::array<CascadeSampleState::Coefficients, MaxSections> Sections{};
+  std::array<CascadeSampleState::Stage, MaxSections + 1> Stages{};
+  std::int32_t SectionCount = 0;
+
   IIRRoutines Routines;
   // The histories as the views show them: entries 0..Count are copied from
   // the live window on request, the entries above Count keep their values.
@@ -61,5 +68,7 @@ struct IIRSampleState {
 // The routines of a design's choice for count coefficients, read as exact
 // double pairs when paired is set.
 IIRRoutines SelectRoutines(IIRRoutine routine, std::int32_t count, bool paired) noexcept;
+// The cascade's routines for a section count, 0..MaxSections.
+IIRRoutines SelectSectionRoutines(IIRRoutine routine, std::int32_t sections) noexcept;
 
 }  // namespace tessaro

@@ -405,13 +405,15 @@ TEST_F(IirWindow, SampleCounterRunsPastTwoToTheThirtyOne) {
   for (std::size_t i = 1; i < points.size(); ++i) EXPECT_GT(points[i].X, points[i - 1].X);
 }
 
-// An unstable design overflows the filter's output: an eighth-order
+// An unstable direct form overflows the filter's output: an eighth-order
 // Butterworth lowpass at 1 Hz for 1000 Hz sampling grows past the double
 // range after about 690 000 samples (two hours of running). The chart skips
-// the non-finite values and the program goes on.
+// the non-finite values and the program goes on. (The cascade, which the
+// filter picks for that design by itself, holds.)
 TEST_F(IirWindow, AnOverflowingFilterDoesNotStopTheProgram) {
   QString reported;
   TApplication::Instance()->SetExceptionReport([&reported](const QString& m) { reported = m; });
+  fm.sigIIRFilter1.SetStructure(tessaro::fsDirect);
   fm.rbLowpassFilter->click();
   fm.tbFilterOrder->setValue(8);
   fm.tbFilterFreq1->setValue(1);

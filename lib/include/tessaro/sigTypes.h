@@ -26,10 +26,16 @@ enum TsigIIRFilterKind : std::uint8_t { fkButterworth, fkChebyshev, fkBessel };
 // Band form of an IIR design.
 enum TsigIIRFilterResponse : std::uint8_t { ftLowpass, ftHighpass, ftBandpass, ftBandstop };
 
+// How a design's transfer function is run sample by sample: one difference
+// equation over the expanded polynomials, a cascade of second-order
+// sections, or the direct form wherever it is sound and the cascade
+// elsewhere.
+enum TsigIIRStructure : std::uint8_t { fsDirect, fsCascade, fsAuto };
+
 // Prototype order, 1..8.
 using TsigIIRFilterOrder = std::uint8_t;
 
-// The eight published values of an IIR filter as stored, with a new
+// The nine published values of an IIR filter as stored, with a new
 // filter's values as defaults. Frequency2 is kept as assigned whatever the
 // response; a design reads it only for bandpass and bandstop.
 struct TsigIIRFilterProperties {
@@ -41,6 +47,7 @@ struct TsigIIRFilterProperties {
   Extended SampleRate = 44100.0L;  // Hz
   Extended Ripple = 0.0L;          // dB, never negative
   bool ManualReset = false;
+  TsigIIRStructure Structure = fsAuto;
 };
 
 // A complex number in extended precision: a plain value with no invariant.

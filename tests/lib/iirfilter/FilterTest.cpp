@@ -244,6 +244,7 @@ INSTANTIATE_TEST_SUITE_P(Values, EqualEdges,
 TEST(Filter, ProcessIsTheDocumentedDifferenceEquation) {
   for (TsigIIRFilterResponse r : {ftLowpass, ftHighpass, ftBandpass, ftBandstop}) {
     TsigIIRFilter f;
+    f.SetStructure(fsDirect);
     f.SetKind(fkChebyshev);
     f.SetRipple(0.5L);
     f.SetResponse(r);
@@ -325,14 +326,16 @@ TEST(Filter, PublishedClass) {
   const TComponentClass& cls = f.ClassType();
   EXPECT_EQ(&cls, &TsigIIRFilter::StaticClass());
   EXPECT_EQ(cls.Name, "TsigIIRFilter");
-  const char* names[] = {"Kind",       "Response",   "Order",  "Frequency1",
-                         "Frequency2", "SampleRate", "Ripple", "ManualReset"};
-  ASSERT_EQ(cls.Properties.size(), 8u);
-  for (int i = 0; i < 8; ++i) EXPECT_EQ(cls.Properties[i].Name, names[i]);
+  const char* names[] = {"Kind",       "Response", "Order",       "Frequency1", "Frequency2",
+                         "SampleRate", "Ripple",   "ManualReset", "Structure"};
+  ASSERT_EQ(cls.Properties.size(), 9u);
+  for (int i = 0; i < 9; ++i) EXPECT_EQ(cls.Properties[i].Name, names[i]);
   EXPECT_EQ(cls.Properties[0].EnumNames,
             (std::vector<std::string_view>{"fkButterworth", "fkChebyshev", "fkBessel"}));
   EXPECT_EQ(cls.Properties[1].EnumNames,
             (std::vector<std::string_view>{"ftLowpass", "ftHighpass", "ftBandpass", "ftBandstop"}));
+  EXPECT_EQ(cls.Properties[8].EnumNames,
+            (std::vector<std::string_view>{"fsDirect", "fsCascade", "fsAuto"}));
   // the base class publishes nothing
   TsigCustomIIRFilter base;
   EXPECT_TRUE(base.ClassType().Properties.empty());

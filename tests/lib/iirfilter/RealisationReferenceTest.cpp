@@ -91,6 +91,7 @@ std::string Describe(const test::GridDesign& d) {
 DirectFormAssessment Assess(const TsigIIRFilter& f) {
   const std::size_t n = static_cast<std::size_t>(f.CoefficientCount());
   return AssessDirectForm(f.InputCoefficients().first(n), f.OutputCoefficients().first(n),
+                          f.InputScale(),
                           f.ZPlane());
 }
 

@@ -78,7 +78,8 @@ TEST(AssessDirectForm, FirstOrderRadiusIsTheCoefficient) {
   TsigIIRFilter f;
   const std::size_t n = 1;
   const DirectFormAssessment a = AssessDirectForm(f.InputCoefficients().first(n),
-                                                  f.OutputCoefficients().first(n), f.ZPlane());
+                                                  f.OutputCoefficients().first(n), f.InputScale(),
+                                                  f.ZPlane());
   EXPECT_EQ(a.LargestRadius, std::fabs(f.OutputCoefficients()[0]));
   EXPECT_TRUE(a.Sound);
   EXPECT_LE(a.ResponseDeviation, 1e-17L);
@@ -98,7 +99,8 @@ TEST_P(Verdict, MatchesWhatTheDirectFormDoes) {
   Configure(f, GetParam().design);
   const std::size_t n = static_cast<std::size_t>(f.CoefficientCount());
   const DirectFormAssessment a = AssessDirectForm(f.InputCoefficients().first(n),
-                                                  f.OutputCoefficients().first(n), f.ZPlane());
+                                                  f.OutputCoefficients().first(n), f.InputScale(),
+                                                  f.ZPlane());
   EXPECT_TRUE(a.Converged);
   EXPECT_EQ(a.Sound, GetParam().sound) << "radius " << static_cast<double>(a.LargestRadius)
                                        << " deviation " << static_cast<double>(a.ResponseDeviation);
