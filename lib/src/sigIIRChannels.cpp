@@ -82,6 +82,41 @@ constexpr bool Designed(int count) {
   return count >= 1 && count <= 2 * 8 && (count <= 8 || count % 2 == 0);
 }
 
+// The cascade: groups of CascadeGroupSize channels and the rest as one
+// smaller group, the stages of group k where its direct-form histories
+// would be.
+constexpr int CascadeGroupSize = 2;
+
+template <int K, class T>
+void CascadeChannels(const Snapshot& d, Extended* history, std::int32_t& phase, int channels,
+                     const T* in, T* out, std::size_t frames) {
+  const std::size_t stride = static_cast<std::size_t>(channels);
+  std::int32_t next = phase;
+  int c = 0;
+  for (; c + CascadeGroupSize <= channels; c += CascadeGroupSize)
+    next = CascadeChannelGroup<K, CascadeGroupSize>(d, history + ChannelGroupEntries(c), phase,
+                                                    in + c, out + c, frames, stride);
+  for (; c < channels; ++c)
+    next = CascadeChannelGroup<K, 1>(d, history + ChannelGroupEntries(c), phase, in + c, out + c,
+                                     frames, stride);
+  phase = next;
+}
+
+template <class T, std::size_t... K>
+constexpr std::array<ChannelRoutine<T>, sizeof...(K)> CascadeChannelTable(
+    std::index_sequence<K...>) {
+  return {&CascadeChannels<static_cast<int>(K), T>...};
+}
+
+template <class T>
+ChannelRoutine<T> SelectCascadeChannelRoutine(int sections) {
+  static constexpr auto Table = CascadeChannelTable<T>(
+      std::make_index_sequence<TsigIIRChannels::SectionCapacity + 1>{});
+  if (sections < 0 || sections > TsigIIRChannels::SectionCapacity)
+    return &CascadeChannels<DynamicCount, T>;
+  return Table[static_cast<std::size_t>(sections)];
+}
+
 template <template <class> class C, class T, std::size_t... N>
 constexpr std::array<ChannelRoutine<T>, sizeof...(N)> ChannelTable(std::index_sequence<N...>) {
   return {&FilterChannels<Designed(static_cast<int>(N)) ? static_cast<int>(N) : DynamicCount, C,
@@ -128,12 +163,23 @@ void TsigIIRChannels::SetDesign(const TsigCustomIIRFilter& design) {
     paired = SplitExtended(next.A[i], next.APair[i].High, next.APair[i].Low) && paired;
   }
   next.Paired = paired;
+  next.Cascade = design.design_.CascadeInForce;
+  if (next.Cascade) {
+    const auto sections = design.Sections();
+    next.SectionCount = static_cast<std::int32_t>(
+        std::min<std::size_t>(sections.size(), static_cast<std::size_t>(SectionCapacity)));
+    for (int i = 0; i < next.SectionCount; ++i) {
+      const TsigIIRSection& c = sections[static_cast<std::size_t>(i)];
+      next.Sections[static_cast<std::size_t>(i)] = {c.B0, c.B1, c.B2, c.A1, c.A2};
+    }
+  }
   Route route = Route::Filter;
   if (design.design_.Routine == IIRRoutine::Mute) route = Route::Mute;
   if (design.design_.Routine == IIRRoutine::Pass) route = Route::Pass;
 
   const bool keep = design.ManualReset() && count == count_ && design.Order() == order_ &&
-                    design.Response() == response_;
+                    design.Response() == response_ && next.Cascade == design_.Cascade &&
+                    next.SectionCount == design_.SectionCount;
   design_ = next;
   order_ = design.Order();
   response_ = design.Response();
@@ -145,6 +191,7 @@ void TsigIIRChannels::SetDesign(const TsigCustomIIRFilter& design) {
 void TsigIIRChannels::Reset() noexcept {
   std::fill(history_.begin(), history_.end(), 0.0L);
   head_ = count_ + 1;
+  phase_ = 0;
 }
 
 void TsigIIRChannels::CheckSizes(std::size_t in, std::size_t out) const {
@@ -176,6 +223,11 @@ void TsigIIRChannels::Run(const T* in, T* out, std::size_t size) {
     case Route::Filter: break;
   }
   const std::size_t frames = size / static_cast<std::size_t>(channels_);
+  if (design_.Cascade) {
+    SelectCascadeChannelRoutine<T>(design_.SectionCount)(design_, history_.data(), phase_,
+                                                         channels_, in, out, frames);
+    return;
+  }
   SelectChannelRoutine<T>(count_, design_.Paired)(design_, history_.data(), head_, channels_, in,
                                                   out, frames);
 }

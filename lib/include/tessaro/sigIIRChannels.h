@@ -9,8 +9,9 @@
 //   stereo.Process(frames, frames);           // L R L R ..., in place
 //
 // The object holds a snapshot of the design taken by the constructor and by
-// SetDesign; later changes to the filter do not reach it until SetDesign is
-// called again. Channel k of the output is, bit for bit, what a TsigIIRFilter
+// SetDesign, in the realisation the filter has in force (the direct form or
+// the cascade of second-order sections, see Realisation()); later changes
+// to the filter do not reach it until SetDesign is called again. Channel k of the output is, bit for bit, what a TsigIIRFilter
 // with that design gives when fed channel k through its Process, history
 // included, so a stream may be cut into blocks anywhere on a frame boundary.
 // The double and float forms convert each sample to Extended (exactly),
@@ -43,17 +44,21 @@ class TsigIIRChannels {
   explicit TsigIIRChannels(const TsigCustomIIRFilter& design, int channels);
 
   // Takes a new snapshot of design. The histories are kept when design's
-  // ManualReset is set and its Order and Response (and so its coefficient
-  // count) equal those of the snapshot in force, as a filter keeps its own
-  // over a redesign; otherwise they are cleared. A filter that went through
+  // ManualReset is set, its Order and Response equal those of the snapshot
+  // in force and so does its realisation (structure, and coefficient or
+  // section count), as a filter keeps its own over a redesign; otherwise
+  // they are cleared. A filter that went through
   // another order or response since the last snapshot has cleared its own
   // history, which the snapshot cannot see: take one after each such change
   // to follow it exactly.
   void SetDesign(const TsigCustomIIRFilter& design);
 
   int Channels() const noexcept { return channels_; }
-  // The coefficient count of the design in force.
+  // The realisation in force: fsDirect with CoefficientCount() taps a side,
+  // or fsCascade with SectionCount() sections.
+  TsigIIRStructure Structure() const noexcept { return design_.Cascade ? fsCascade : fsDirect; }
   std::int32_t CoefficientCount() const noexcept { return count_; }
+  std::int32_t SectionCount() const noexcept { return design_.SectionCount; }
   // Zeroes every channel's history; the design is kept.
   void Reset() noexcept;
 
@@ -65,11 +70,16 @@ class TsigIIRChannels {
   void Process(std::span<const double> in, std::span<double> out);
   void Process(std::span<const float> in, std::span<float> out);
 
-  // The design snapshot as the routines read it: the coefficients, also as
-  // pairs of doubles whose sum is the coefficient exactly where every one
-  // has such a pair. Public only so that the library's routines can name it.
+  // The design snapshot as the routines read it: the direct form's
+  // coefficients, also as pairs of doubles whose sum is the coefficient
+  // exactly where every one has such a pair, or the cascade's sections.
+  // Public only so that the library's routines can name it.
   static constexpr int CoefficientCapacity = PoleZeroCapacity - 1;
+  static constexpr int SectionCapacity = CoefficientCapacity / 2;
   struct Snapshot {
+    struct Section {
+      Extended B0 = 0.0L, B1 = 0.0L, B2 = 0.0L, A1 = 0.0L, A2 = 0.0L;
+    };
     struct Pair {
       double High = 0.0;
       double Low = 0.0;
@@ -82,9 +92,14 @@ class TsigIIRChannels {
     Pair ScalePair;
     std::int32_t Count = 0;
     bool Paired = false;
+    std::array<Section, SectionCapacity> Sections{};
+    std::int32_t SectionCount = 0;
+    bool Cascade = false;
   };
-  // Each channel's histories: a window of HistoryLength entries per side
-  // that slides back when full, as the filter's own does.
+  // Each channel's histories: for the direct form a window of HistoryLength
+  // entries per side that slides back when full, as the filter's own does;
+  // for the cascade the last two values entering each section and leaving
+  // the last, in the same space.
   static constexpr int HistoryLength = 64;
 
  private:
@@ -101,8 +116,10 @@ class TsigIIRChannels {
   TsigIIRFilterResponse response_ = ftLowpass;
   std::int32_t count_ = 0;
   int channels_ = 1;
-  // The position of the next entry in every channel's window.
+  // The position of the next entry in every channel's window; for the
+  // cascade, which of each stage's two entries is the newer.
   std::int32_t head_ = 1;
+  std::int32_t phase_ = 0;
   std::vector<Extended> history_;
 };
 
