@@ -1,6 +1,7 @@
 // Many channels through one IIR design: TsigIIRChannels::Process on
 // interleaved frames against K single-channel filters, for 1, 8 and 16
-// coefficients (lowpass 1, lowpass 8, bandstop 8) and K = 1, 2, 4, 8.
+// coefficients (lowpass 1, lowpass 8, bandstop 8) and K = 1, 2, 4, 8, and
+// for the bandstop 8 realised as a cascade of 8 second-order sections.
 //
 // Peers, all on the same interleaved frames and writing interleaved output:
 //   loops    K TsigIIRFilter, each fed its channel by Process(Extended),
@@ -9,7 +10,8 @@
 //            by the block Process and scattered back;
 //   literal  K literal routines (tests/support/LiteralFilter.h) called
 //            through a pointer, one loop per channel.
-// Columns "double" and "float" run the class's double and float forms.
+// Columns "double" and "float" run the class's double and float forms. The
+// literal routine runs the direct form whatever the structure.
 //
 // The floating-point unit's bound: dependent x87 additions and
 // multiplications are timed against a chain of dependent integer
@@ -48,18 +50,21 @@ struct Design {
   const char* Name;
   tessaro::TsigIIRFilterResponse Response;
   int Order;
-  int Count;  // the CoefficientCount it gives
+  tessaro::TsigIIRStructure Structure;
+  const char* Size;  // taps a side or sections
 };
 
 constexpr Design Designs[] = {
-    {"lowpass 1", tessaro::ftLowpass, 1, 1},
-    {"lowpass 8", tessaro::ftLowpass, 8, 8},
-    {"bandstop 8", tessaro::ftBandstop, 8, 16},
+    {"lowpass 1", tessaro::ftLowpass, 1, tessaro::fsDirect, "1 tap"},
+    {"lowpass 8", tessaro::ftLowpass, 8, tessaro::fsDirect, "8 taps"},
+    {"bandstop 8", tessaro::ftBandstop, 8, tessaro::fsDirect, "16 taps"},
+    {"bandstop 8", tessaro::ftBandstop, 8, tessaro::fsCascade, "8 sect."},
 };
-constexpr int DesignCount = 3;
+constexpr int DesignCount = 4;
 constexpr int ChannelCounts[] = {1, 2, 4, 8};
 
 void Configure(TsigIIRFilter& f, int design) {
+  f.SetStructure(Designs[design].Structure);
   f.SetResponse(Designs[design].Response);
   f.SetOrder(Designs[design].Order);
   f.SetFrequency1(1000.0L);
@@ -170,7 +175,7 @@ void Literal(benchmark::State& state) {
 }
 
 void Arguments(benchmark::internal::Benchmark* b) {
-  b->ArgNames({"taps", "K"});
+  b->ArgNames({"design", "K"});
   for (int design = 0; design < DesignCount; ++design)
     for (int channels : ChannelCounts) b->Args({design, channels});
 }
@@ -251,17 +256,17 @@ void PrintTable(const FastestReporter& report) {
   std::printf(
       "\nNanoseconds of processor time per sample (fastest repetition) and the speed-up of\n"
       "the channels class over K single-channel filters on the same interleaved frames\n");
-  std::printf("%5s %2s | %9s %9s %9s | %9s %9s %9s | %7s %7s %7s\n", "taps", "K", "channels",
+  std::printf("%-8s %2s | %9s %9s %9s | %9s %9s %9s | %7s %7s %7s\n", "design", "K", "channels",
               "double", "float", "loops", "blocks", "literal", "/loops", "/blocks", "/literal");
   for (int design = 0; design < DesignCount; ++design)
     for (int channels : ChannelCounts) {
       const std::string args =
-          "/taps:" + std::to_string(design) + "/K:" + std::to_string(channels);
+          "/design:" + std::to_string(design) + "/K:" + std::to_string(channels);
       const double ours = PerSample(report, "Channels" + args, channels);
       const double loops = PerSample(report, "Loops" + args, channels);
       const double blocks = PerSample(report, "Blocks" + args, channels);
       const double literal = PerSample(report, "Literal" + args, channels);
-      std::printf("%5d %2d | %9.2f %9.2f %9.2f | %9.2f %9.2f %9.2f |", Designs[design].Count,
+      std::printf("%-8s %2d | %9.2f %9.2f %9.2f | %9.2f %9.2f %9.2f |", Designs[design].Size,
                   channels, ours, PerSample(report, "ChannelsDouble" + args, channels),
                   PerSample(report, "ChannelsFloat" + args, channels), loops, blocks, literal);
       if (ours > 0)
@@ -281,11 +286,12 @@ void PrintTable(const FastestReporter& report) {
       1.0 / cycle, add, mul);
   std::printf("%5s | %10s %10s | %10s %10s | %10s %10s\n", "taps", "recur. cyc", "chain cyc",
               "recur. ns", "chain ns", "block ns", "K=4 ns");
-  for (int design = 0; design < DesignCount; ++design) {
-    const int n = Designs[design].Count;
+  constexpr int Taps[] = {1, 8, 16};
+  for (int design = 0; design < 3; ++design) {
+    const int n = Taps[design];
     const double recurrence = mul + add;
     const double chain = mul + 2.0 * n * add;
-    const std::string args = "/taps:" + std::to_string(design);
+    const std::string args = "/design:" + std::to_string(design);
     std::printf("%5d | %10.1f %10.1f | %10.2f %10.2f | %10.2f %10.2f\n", n, recurrence, chain,
                 recurrence * cycle, chain * cycle, PerSample(report, "Blocks" + args + "/K:1", 1),
                 PerSample(report, "Channels" + args + "/K:4", 4));
