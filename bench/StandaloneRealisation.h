@@ -1,8 +1,7 @@
 // The realisations of a configured filter as the benchmarks run them: the
-// component's own direct form, and a cascade of second-order sections built
-// beside it from the design's z-plane poles and zeros and its input scale,
-// with the per-sample routines the component will use. Auto picks the
-// direct form where it is sound and the cascade elsewhere.
+// component under each of its structures, and, for the measurements behind
+// the soundness test, a cascade built beside it from the design's z-plane
+// poles and zeros and its input scale with the component's routines.
 #pragma once
 
 #include <array>
@@ -67,22 +66,21 @@ inline DirectFormAssessment Assess(const TsigIIRFilter& f) {
                           f.ZPlane());
 }
 
-// One structure of one configured filter. The filter must outlive it.
+// One structure of one configured filter, as the component runs it. The
+// filter must outlive it.
 class Realisation {
  public:
-  Realisation(TsigIIRFilter& filter, Structure structure)
-      : filter_(filter), cascade_(filter) {
-    useCascade_ = structure == Structure::Cascade ||
-                  (structure == Structure::Auto && !Assess(filter).Sound);
+  Realisation(TsigIIRFilter& filter, Structure structure) : filter_(filter) {
+    filter_.SetStructure(structure == Structure::Direct    ? fsDirect
+                         : structure == Structure::Cascade ? fsCascade
+                                                           : fsAuto);
     filter_.Reset();
   }
-  Extended Process(Extended x) { return useCascade_ ? cascade_.Process(x) : filter_.Process(x); }
-  bool UsesCascade() const { return useCascade_; }
+  Extended Process(Extended x) { return filter_.Process(x); }
+  bool UsesCascade() const { return filter_.Realisation().Structure == fsCascade; }
 
  private:
   TsigIIRFilter& filter_;
-  StandaloneCascade cascade_;
-  bool useCascade_ = false;
 };
 
 }  // namespace tessaro::bench

@@ -1,6 +1,7 @@
 // The filter's property assignments with any values: the input is read as a
 // program of up to 24 steps, each a setter call with a value of any bit
-// pattern, a run of samples through Process, or Reset; then a few samples
+// pattern, a run of samples through Process, Reset, or Reset to the steady
+// state of any value; then a few samples
 // more. Two filters run the program side by side: one filters sample by
 // sample, the other in blocks.
 //
@@ -14,8 +15,9 @@
 // - the block form of Process gives bit for bit what the sample form gives,
 //   with the identical histories after it;
 // - the state the program reached writes a stored form that reads back into
-//   the identical form and design (the open fault named in FuzzSupport.cpp
-//   aside).
+//   the identical form and design;
+// - Reset to a steady state throws for a non-finite value, on both twins,
+//   changing nothing, and otherwise leaves the twins identical.
 #include "FuzzSupport.h"
 
 #include <algorithm>
@@ -36,9 +38,11 @@ constexpr int MaxSteps = 24;
 constexpr std::size_t MaxBlock = 48;
 // A step's first byte: below 0xF0 the setter of that number (modulo their
 // count, so that a new setter leaves the meaning of the small numbers),
-// 0xF0..0xF7 a run of samples, 0xF8..0xFF Reset.
+// 0xF0..0xF7 a run of samples, 0xF8..0xFB Reset, 0xFC..0xFF Reset to the
+// steady state of the value that follows.
 constexpr std::uint8_t SamplesStep = 0xF0;
 constexpr std::uint8_t ResetStep = 0xF8;
+constexpr std::uint8_t SteadyResetStep = 0xFC;
 
 // One setter call, bound to its value, and how it reads in a report.
 struct Assignment {
@@ -72,7 +76,7 @@ const std::function<Assignment(ByteReader&)> Setters[] = {
     [](ByteReader& in) { return Assign("SampleRate", &F::SetSampleRate, in.AnyExtended()); },
     [](ByteReader& in) { return Assign("Ripple", &F::SetRipple, in.AnyExtended()); },
     [](ByteReader& in) { return Assign("ManualReset", &F::SetManualReset, in.Bool()); },
-    // The filter's second realisation adds its Structure setter here.
+    [](ByteReader& in) { return Assign("Structure", &F::SetStructure, TsigIIRStructure(in.Byte())); },
 };
 
 bool AllFinite(std::span<const Extended> values) {
@@ -85,6 +89,11 @@ const char* OutOfRange(const F& f) {
   if (!AllFinite(f.InputCoefficients()) || !AllFinite(f.OutputCoefficients()))
     return "a coefficient is not finite";
   if (!std::isfinite(f.InputScale())) return "the input scale is not finite";
+  for (const TsigIIRSection& s : f.Sections())
+    if (!AllFinite(std::array{s.B0, s.B1, s.B2, s.A1, s.A2})) return "a section is not finite";
+  if (f.Structure() > fsAuto) return "the structure is out of range";
+  if (f.Realisation().Structure == fsCascade && f.Sections().empty())
+    return "the cascade is in force without sections";
   if (f.CoefficientCount() < 1 || f.CoefficientCount() > 16) return "the coefficient count is not 1..16";
   if (f.Kind() > fkBessel || f.Response() > ftBandstop || f.Order() < 1 || f.Order() > 8)
     return "an enumeration or the order is out of range";
@@ -106,18 +115,25 @@ class Program {
         Set(Setters[op % std::size(Setters)](in));
       } else if (op < ResetStep) {
         Samples(in);
-      } else {
+      } else if (op < SteadyResetStep) {
         log_ += "Reset\n";
         bySample_.Reset();
         byBlock_.Reset();
         RequireTwins("Reset");
+      } else {
+        const Extended x0 = in.AnyExtended();
+        const bool threw = Set({"Reset(" + Describe(x0) + ")", [x0](F& f) { f.Reset(x0); }}, false);
+        Check(threw == !std::isfinite(x0),
+              "Reset to a steady state throws for a finite value or not for a non-finite one");
       }
     }
     Finish();
   }
 
  private:
-  void Set(const Assignment& a) {
+  // An assignment on both twins; a repeatable one (every setter) must
+  // change nothing when made again. True when it threw.
+  bool Set(const Assignment& a, bool repeatable = true) {
     log_ += a.Text + "\n";
     const FilterSnapshot before(bySample_);
     const bool failed = Throws(a, bySample_);
@@ -127,11 +143,14 @@ class Program {
     } else {
       const char* problem = OutOfRange(bySample_);
       Check(problem == nullptr, problem);
-      const FilterSnapshot after(bySample_);
-      Check(!Throws(a, bySample_) && FilterSnapshot(bySample_) == after,
-            "assigning the same value again changed the filter");
+      if (repeatable) {
+        const FilterSnapshot after(bySample_);
+        Check(!Throws(a, bySample_) && FilterSnapshot(bySample_) == after,
+              "assigning the same value again changed the filter");
+      }
     }
     RequireTwins("an assignment");
+    return failed;
   }
 
   // Runs the assignment; true when it threw, which must be a std::exception.

@@ -62,13 +62,14 @@ struct FilterSnapshot {
   std::string Stored;  // the stored form
   int Kind, Response, Order;
   std::vector<Extended> Properties;    // the four extended properties and the input scale
-  std::vector<Extended> Coefficients;  // input, then output coefficients, all 33 of each
+  std::vector<Extended> Coefficients;  // input, then output coefficients, all 33 of each, then the sections
   std::vector<Extended> Histories;     // input, then output history
   std::vector<Extended> Planes;        // poles, then zeros of the s plane, then of the z plane
   std::int32_t CoefficientCount;
   std::int32_t Counts[4];  // pole and zero counts of both planes
   std::string DesignMessage;
   bool ManualReset;
+  int InForce;  // the structure in force
 };
 
 // Everything an FFT shows: size, window, tables and the four data arrays.

@@ -27,25 +27,23 @@ const QColor clNavy(0, 0, 128);
 const QColor clBlue(0, 0, 255);
 const QColor clGray(128, 128, 128);
 
-// The group delay of the design in samples at hertz, NaN where there is
-// none to show.
-// GAP: to be filled in when the filter has its closed-form GroupDelay:
-// return static_cast<double>(filter.GroupDelay(hertz)). Until then no
-// curve is drawn and the chart says so.
+// The group delay of the design in samples at hertz.
 double GroupDelayAt(const tessaro::TsigIIRFilter& filter, double hertz) {
-  static_cast<void>(filter);
-  static_cast<void>(hertz);
-  return std::numeric_limits<double>::quiet_NaN();
+  return static_cast<double>(filter.GroupDelay(hertz));
 }
 
 // The realisation in force, as the line of text shows it: the structure,
-// the number of sections, the largest pole radius of the realised
-// polynomial and whether the direct form passed its soundness test.
-// GAP: to be filled in from the filter's realisation report. Until then
-// empty, and the line shows the design's own figures.
+// the number of sections, and whether the direct form passed its soundness
+// test with the largest pole radius of its stored polynomial.
 QString RealisationText(const tessaro::TsigIIRFilter& filter) {
-  static_cast<void>(filter);
-  return {};
+  const tessaro::TsigIIRRealisation r = filter.Realisation();
+  const QString direct =
+      QStringLiteral("direct form %1 (realised pole radius %2)")
+          .arg(r.DirectFormSound ? QStringLiteral("sound") : QStringLiteral("unsound"))
+          .arg(static_cast<double>(r.LargestRadius), 0, 'g', 12);
+  if (r.Structure == tessaro::fsCascade)
+    return QStringLiteral("Cascade of %1 sections, %2").arg(r.SectionCount).arg(direct);
+  return direct.left(1).toUpper() + direct.mid(1);
 }
 
 TChart* MakeChart(QWidget* parent, const char* name, const QString& title) {

@@ -47,6 +47,23 @@ struct Avx512 {
   }
   static D MulAdd(D a, D b, D c) { return _mm512_fmadd_pd(a, b, c); }
   static D MulSub(D a, D b, D c) { return _mm512_fmsub_pd(a, b, c); }
+  // The same rounded down and up (no exception flags: the narrowing alone
+  // sets the underflow flag that the transform reads).
+  static constexpr bool Bracket = true;
+  static constexpr int Down = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
+  static constexpr int Up = _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC;
+  static D MulAddDown(D a, D b, D c) { return _mm512_fmadd_round_pd(a, b, c, Down); }
+  static D MulAddUp(D a, D b, D c) { return _mm512_fmadd_round_pd(a, b, c, Up); }
+  static D MulSubDown(D a, D b, D c) { return _mm512_fmsub_round_pd(a, b, c, Down); }
+  static D MulSubUp(D a, D b, D c) { return _mm512_fmsub_round_pd(a, b, c, Up); }
+  // The lanes where |a|·factor < |b| (a power of two: exact unless it
+  // overflows, which fails the test), and a choice between two vectors.
+  using Mask = __mmask8;
+  static Mask Below(D a, D b, double factor) {
+    return _mm512_cmp_pd_mask(_mm512_mul_pd(_mm512_abs_pd(a), _mm512_set1_pd(factor)), _mm512_abs_pd(b),
+                              _CMP_LT_OQ);
+  }
+  static D Select(Mask m, D yes, D no) { return _mm512_mask_mov_pd(no, m, yes); }
   // The zero-masked forms with a full mask: the plain ones trip GCC 12's
   // -Wmaybe-uninitialized inside the intrinsics header.
   static D Widen(F v) { return _mm512_maskz_cvtps_pd(0xFF, v); }
@@ -83,14 +100,12 @@ struct Avx512 {
   static Flags Clear() {
     return {_mm512_set1_epi32(-1), Tiny ? _mm512_set1_epi32(-1) : _mm512_setzero_si512()};
   }
+  // The low words of r and i, in the order of the high words below.
+  static __m512i LowWords(D r, D i) {
+    return _mm512_castps_si512(_mm512_shuffle_ps(_mm512_castpd_ps(r), _mm512_castpd_ps(i), 0x88));
+  }
   template <bool Tiny>
-  static void Note(Flags& f, D r, D i) {
-    const __m512i low =
-        _mm512_castps_si512(_mm512_shuffle_ps(_mm512_castpd_ps(r), _mm512_castpd_ps(i), 0x88));
-    // (low ^ 0x10000000) & 0x1FFFFFFF
-    const __m512i off =
-        _mm512_ternarylogic_epi32(low, _mm512_set1_epi32(0x10000000), _mm512_set1_epi32(0x1FFFFFFF), 0x28);
-    f.midpoint = _mm512_maskz_min_epu32(0xFFFF, f.midpoint, off);
+  static void NoteMagnitudes(Flags& f, D r, D i) {
     if constexpr (Tiny) {
       // The high words without sign, less one: an exact zero (always exact)
       // becomes the largest value and is no suspect.
@@ -100,6 +115,29 @@ struct Avx512 {
           _mm512_sub_epi32(_mm512_and_si512(high, _mm512_set1_epi32(0x7FFFFFFF)), _mm512_set1_epi32(1));
       f.magnitude = _mm512_maskz_min_epu32(0xFFFF, f.magnitude, less);
     }
+  }
+  template <bool Tiny>
+  static void Note(Flags& f, D r, D i) {
+    // (low ^ 0x10000000) & 0x1FFFFFFF
+    const __m512i off = _mm512_ternarylogic_epi32(LowWords(r, i), _mm512_set1_epi32(0x10000000),
+                                                  _mm512_set1_epi32(0x1FFFFFFF), 0x28);
+    f.midpoint = _mm512_maskz_min_epu32(0xFFFF, f.midpoint, off);
+    NoteMagnitudes<Tiny>(f, r, i);
+  }
+  // The same from the results rounded down and up: a lane is noted when
+  // they differ (the exact value is no double) and one of them is a float
+  // midpoint. Their bit patterns are then consecutive integers k and k + 1,
+  // whose low words add up to 2k + 1 (2k when they are equal), so the
+  // fraction bits 0..28 of one of them are 0x10000000 exactly when the sum
+  // is 0x1FFFFFFF or 0x20000001 modulo 2^30. The magnitudes (Tiny) are
+  // those of the results rounded up.
+  template <bool Tiny>
+  static void NoteBracket(Flags& f, D rDown, D rUp, D iDown, D iUp) {
+    const __m512i sum = _mm512_add_epi32(LowWords(rDown, iDown), LowWords(rUp, iUp));
+    const __m512i off =
+        _mm512_and_si512(_mm512_sub_epi32(sum, _mm512_set1_epi32(0x1FFFFFFF)), _mm512_set1_epi32(0x3FFFFFFD));
+    f.midpoint = _mm512_maskz_min_epu32(0xFFFF, f.midpoint, off);
+    NoteMagnitudes<Tiny>(f, rUp, iUp);
   }
   template <bool Tiny>
   static bool Any(const Flags& f) {
@@ -216,6 +254,28 @@ struct Avx512x16 {
   static D MulSub(D a, D b, D c) {
     return {_mm512_fmsub_pd(a.lo, b.lo, c.lo), _mm512_fmsub_pd(a.hi, b.hi, c.hi)};
   }
+  static constexpr bool Bracket = true;
+  static D MulAddDown(D a, D b, D c) {
+    return {Avx512::MulAddDown(a.lo, b.lo, c.lo), Avx512::MulAddDown(a.hi, b.hi, c.hi)};
+  }
+  static D MulAddUp(D a, D b, D c) {
+    return {Avx512::MulAddUp(a.lo, b.lo, c.lo), Avx512::MulAddUp(a.hi, b.hi, c.hi)};
+  }
+  static D MulSubDown(D a, D b, D c) {
+    return {Avx512::MulSubDown(a.lo, b.lo, c.lo), Avx512::MulSubDown(a.hi, b.hi, c.hi)};
+  }
+  static D MulSubUp(D a, D b, D c) {
+    return {Avx512::MulSubUp(a.lo, b.lo, c.lo), Avx512::MulSubUp(a.hi, b.hi, c.hi)};
+  }
+  struct Mask {
+    __mmask8 lo, hi;
+  };
+  static Mask Below(D a, D b, double factor) {
+    return {Avx512::Below(a.lo, b.lo, factor), Avx512::Below(a.hi, b.hi, factor)};
+  }
+  static D Select(Mask m, D yes, D no) {
+    return {Avx512::Select(m.lo, yes.lo, no.lo), Avx512::Select(m.hi, yes.hi, no.hi)};
+  }
   static D Widen(F v) { return {Avx512::Widen(Low(v)), Avx512::Widen(High(v))}; }
   // The halves converted straight from memory, with no extract.
   static D WidenLoad(const float* p) { return {Avx512::WidenLoad(p), Avx512::WidenLoad(p + 8)}; }
@@ -240,6 +300,11 @@ struct Avx512x16 {
   static void Note(Flags& f, D r, D i) {
     Avx512::Note<Tiny>(f, r.lo, i.lo);
     Avx512::Note<Tiny>(f, r.hi, i.hi);
+  }
+  template <bool Tiny>
+  static void NoteBracket(Flags& f, D rDown, D rUp, D iDown, D iUp) {
+    Avx512::NoteBracket<Tiny>(f, rDown.lo, rUp.lo, iDown.lo, iUp.lo);
+    Avx512::NoteBracket<Tiny>(f, rDown.hi, rUp.hi, iDown.hi, iUp.hi);
   }
   template <bool Tiny>
   static bool Any(const Flags& f) {

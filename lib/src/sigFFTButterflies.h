@@ -92,6 +92,10 @@ struct Butterflies {
   // but the chance midpoint patterns of exact cancellations.
   template <bool Nudge = Real>
   [[gnu::always_inline]] static void NotedProducts(const Twiddle& w, D a, D b, F& tr, F& ti, Flags& f) {
+    if constexpr (Bracketed) {
+      BracketedProducts(w, a, b, tr, ti, f);
+      return;
+    }
     const D v = S::Mul(w.im, a);
     const D r = S::MulSub(w.re, a, S::Mul(w.im, b));
     const D i = S::MulAdd(w.re, b, v);
@@ -101,6 +105,51 @@ struct Butterflies {
       S::template Note<Tiny>(f, r, S::MulAdd(v, S::Set1D(0x1p-60), i));
     else
       S::template Note<Tiny>(f, r, i);
+  }
+
+  // Where the instruction set rounds a fused multiply-add down and up
+  // without changing the rounding mode: each product sum is formed both
+  // ways, its float taken from the one rounded up, and only the inexact
+  // results beside a float midpoint noted (exact ones, whatever their
+  // pattern, never), so that no cancellation nudge is needed.
+  static constexpr bool Bracketed = requires { requires S::Bracket; };
+  [[gnu::always_inline]] static void BracketedProducts(const Twiddle& w, D a, D b, F& tr, F& ti, Flags& f) {
+    const D q = S::Mul(w.im, b), v = S::Mul(w.im, a);
+    const D rUp = S::MulSubUp(w.re, a, q), iUp = S::MulAddUp(w.re, b, v);
+    tr = S::Narrow(rUp);
+    ti = S::Narrow(iUp);
+    S::template NoteBracket<Tiny>(f, S::MulSubDown(w.re, a, q), rUp, S::MulAddDown(w.re, b, v), iUp);
+  }
+
+  // The same for a twiddle whose parts have magnitudes within a factor of
+  // 1 + 2^-20 of each other, where one part of y may be 2^65 times smaller
+  // than the other (stage 2 of the first pass, after the twiddle of about
+  // (2^-65, 1) of stage 1 has left c·y beside a zero). In the lanes where
+  // the smaller part times 2^65·(1 + 2^-19) is below the larger, each
+  // result is a single product of the larger part plus less than half a
+  // unit of that product's extended rounding: the float of the product,
+  // which is exact in double and is taken for both roundings (so never
+  // noted).
+  [[gnu::always_inline]] static void SkewedProducts(const Twiddle& w, D a, D b, F& tr, F& ti, Flags& f) {
+    const D q = S::Mul(w.im, b), v = S::Mul(w.im, a);
+    D rDown = S::MulSubDown(w.re, a, q), rUp = S::MulSubUp(w.re, a, q);
+    D iDown = S::MulAddDown(w.re, b, v), iUp = S::MulAddUp(w.re, b, v);
+    constexpr double Skew = 0x1p65 * (1 + 0x1p-19);
+    const auto smallA = S::Below(a, b, Skew), smallB = S::Below(b, a, Skew);
+    const D negQ = S::Neg(q), p = S::Mul(w.re, a), u = S::Mul(w.re, b);
+    rDown = S::Select(smallA, negQ, S::Select(smallB, p, rDown));
+    rUp = S::Select(smallA, negQ, S::Select(smallB, p, rUp));
+    iDown = S::Select(smallA, u, S::Select(smallB, v, iDown));
+    iUp = S::Select(smallA, u, S::Select(smallB, v, iUp));
+    tr = S::Narrow(rUp);
+    ti = S::Narrow(iUp);
+    S::template NoteBracket<Tiny>(f, rDown, rUp, iDown, iUp);
+  }
+  [[gnu::always_inline]] static void SkewedButterfly(const Twiddle& w, F& xr, F& xi, F& yr, F& yi, Flags& f) {
+    F tr, ti;
+    SkewedProducts(w, S::Widen(yr), S::Widen(yi), tr, ti, f);
+    yr = S::Sub(xr, tr), yi = S::Sub(xi, ti);
+    xr = S::Add(xr, tr), xi = S::Add(xi, ti);
   }
 
   // x, y := x + t, x - t with t = w·y: exactly (Exact), or with the

@@ -57,12 +57,18 @@ struct FirstPasses : Butterflies<S, Tiny, Real> {
       B::template Butterfly<Exact, false>(Same(w[0], w[1]), ar[5], ai[5], ar[7], ai[7], f);
     }
     UnitButterfly(ar[0], ai[0], ar[4], ai[4]);
-    B::template Butterfly<Exact, false>(Same(w[2], w[3]), ar[1], ai[1], ar[5], ai[5], f);
+    if constexpr (SpecialTwiddles && B::Bracketed && !Exact)
+      B::SkewedButterfly(Same(w[2], w[3]), ar[1], ai[1], ar[5], ai[5], f);
+    else
+      B::template Butterfly<Exact, false>(Same(w[2], w[3]), ar[1], ai[1], ar[5], ai[5], f);
     if constexpr (SpecialTwiddles)
       B::ImaginaryButterfly(S::Set1(static_cast<float>(w[5])), ar[2], ai[2], ar[6], ai[6]);
     else
       B::template Butterfly<Exact, false>(Same(w[4], w[5]), ar[2], ai[2], ar[6], ai[6], f);
-    B::template Butterfly<Exact, false>(Same(w[6], w[7]), ar[3], ai[3], ar[7], ai[7], f);
+    if constexpr (SpecialTwiddles && B::Bracketed && !Exact)
+      B::SkewedButterfly(Same(w[6], w[7]), ar[3], ai[3], ar[7], ai[7], f);
+    else
+      B::template Butterfly<Exact, false>(Same(w[6], w[7]), ar[3], ai[3], ar[7], ai[7], f);
     if constexpr (!Exact)
       if (S::template Any<Tiny>(f)) return false;
     S::StoreRows(ar, dstRe, stride);
@@ -106,9 +112,16 @@ struct FirstPasses : Butterflies<S, Tiny, Real> {
     // The recurrence gives stage 2 j = 2 a real part of exactly 0 (cos and
     // sin of pi/4 round to the same float) and stage 1 j = 1 the twiddle
     // (cos(pi/2), sin(pi/2)) = (about 2^-66, 1); their single fused
-    // products need a float fused multiply-add.
+    // products need a float fused multiply-add. Stage 2 j = 1 and 3 have
+    // parts of the same magnitude, about 0.7, which the skewed products
+    // (rounded down and up) need equal to within a factor of 1 + 2^-20.
+    const auto balanced = [](double x, double y) {
+      constexpr double Within = 1 + 0x1p-20;
+      return !B::Bracketed || (std::fabs(x) <= Within * std::fabs(y) && std::fabs(y) <= Within * std::fabs(x));
+    };
     if constexpr (S::FloatFma)
-      if (w[4] == 0.0 && std::fabs(w[0]) <= 0x1p-65 && std::fabs(w[1]) == 1.0) {
+      if (w[4] == 0.0 && std::fabs(w[0]) <= 0x1p-65 && std::fabs(w[1]) == 1.0 && balanced(w[2], w[3]) &&
+          balanced(w[6], w[7])) {
         Gather<Power, Interleaved, true>(t, w, inRe, inIm, re, im);
         return;
       }

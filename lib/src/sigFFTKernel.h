@@ -10,7 +10,11 @@
 // midpoint or lies below the normal float range. Every block of butterflies
 // notes such suspects and is computed again exactly when it has any, the
 // suspect lanes then in extended precision; results below the float range
-// are noted only when the underflow flag asks for it (Tiny).
+// are noted only when the underflow flag asks for it (Tiny). Where a fused
+// multiply-add can be rounded down and up on its own (Bracket), each
+// product sum is formed both ways and only inexact results beside a float
+// midpoint are noted: exact ones, frequent on quantised or otherwise real
+// data, never are.
 //
 // S provides, for a float vector F and a double vector D of the same Lanes
 // lanes: Load, Store, Set1, Add, Sub, Mul, Neg, Reverse (F); LoadTwiddle,
@@ -21,7 +25,9 @@
 // lane l); Flags with Clear, Note and Any for the blocks; StoreRows for the
 // first pass; and the flags FloatFma (MulAddF and NegMulAddF, a·b + c and
 // c - a·b with one rounding, in F), PairedRows (sixteen lanes as two halves:
-// LoadPair, StorePair, LoadTwiddleTwice) and Lopsided (NoteLopsided).
+// LoadPair, StorePair, LoadTwiddleTwice), Lopsided (NoteLopsided) and
+// Bracket (MulAddDown, MulAddUp, MulSubDown, MulSubUp, rounded down or up,
+// and NoteBracket).
 #pragma once
 
 #include "sigFFTFirstPass.h"

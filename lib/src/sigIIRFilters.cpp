@@ -290,7 +290,6 @@ void TsigCustomIIRFilter::SetFrequency(int index, Extended hertz) {
   RejectNaN(property, hertz);
   if (load_) {
     (index == 1 ? properties_.Frequency1 : properties_.Frequency2) = hertz;
-    (index == 1 ? load_->Frequency1Loaded : load_->Frequency2Loaded) = true;
     return;
   }
   Extended v = Smaller(hertz, UpperFrequency(properties_.SampleRate));
@@ -355,21 +354,20 @@ void TsigCustomIIRFilter::SetStructure(TsigIIRStructure value) {
 
 // --- loading -------------------------------------------------------------------
 
-void TsigCustomIIRFilter::BeginLoad() { load_ = LoadState{properties_, false, false}; }
+void TsigCustomIIRFilter::BeginLoad() { load_ = LoadState{properties_}; }
 
 // The stored values arrive raw; here they are clamped against the final
-// sample rate and designed once. A frequency the form did not assign is only
-// lowered, as a sample-rate change would; a new response or order restarts
-// the history even with ManualReset, as their setters do.
+// sample rate and designed once. A frequency the form did not assign is
+// lowered as a sample-rate change would, to no less than the floor; a new
+// response or order restarts the history even with ManualReset, as their
+// setters do.
 void TsigCustomIIRFilter::EndLoad() {
   if (!load_) return;
   const LoadState load = *load_;
   Properties next = properties_;
   const Extended upper = UpperFrequency(next.SampleRate);
-  next.Frequency1 = Smaller(next.Frequency1, upper);
-  if (load.Frequency1Loaded) next.Frequency1 = Larger(MinimumFrequency, next.Frequency1);
-  next.Frequency2 = Smaller(next.Frequency2, upper);
-  if (load.Frequency2Loaded) next.Frequency2 = Larger(MinimumFrequency, next.Frequency2);
+  next.Frequency1 = Larger(MinimumFrequency, Smaller(next.Frequency1, upper));
+  next.Frequency2 = Larger(MinimumFrequency, Smaller(next.Frequency2, upper));
   const bool reset = next.Response != load.Saved.Response || next.Order != load.Saved.Order;
   try {
     Redesign(next, reset, nullptr);

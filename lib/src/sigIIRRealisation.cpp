@@ -36,7 +36,9 @@ constexpr int UniformChecks = 64;
 constexpr int SteadySearch = 64;
 
 // Samples the steady-state runs of the verdict last, and their inputs: a
-// power of two rounds more kindly than most inputs, so these are not.
+// power of two rounds more kindly than most inputs, and one input can be
+// lucky (its run settles on a fixed point while others drift), so these
+// are two unremarkable ones.
 constexpr int SteadySamples = 10000;
 constexpr Extended SteadyInputs[] = {0.6180339887498948482L, -0.3183098861837906715L};
 
@@ -161,23 +163,49 @@ bool Iterate(std::span<const Extended> a, std::span<TsigComplex> roots, Evaluati
   return false;
 }
 
+// The exact steady levels of the constant input x0, Output = Exact.
+SteadyLevels ExactLevels(std::span<const Extended> b, std::span<const Extended> a, Extended scale,
+                         Extended x0) {
+  WideExtended top{1.0L, 0.0L};
+  WideExtended bottom{1.0L, 0.0L};
+  for (std::size_t i = 0; i < b.size(); ++i) top = Add(top, WideExtended{b[i], 0.0L});
+  for (std::size_t i = 0; i < a.size(); ++i) bottom = Add(bottom, WideExtended{-a[i], 0.0L});
+  SteadyLevels levels;
+  levels.Input = Settle(x0) * scale;
+  levels.Exact = levels.Input * (Narrow(top) / Narrow(bottom));
+  levels.Output = levels.Exact;
+  return levels;
+}
+
 // The routine's outputs over count samples of the constant input whose
 // levels are given, started from them: the largest distance from the exact
-// level. Every past scaled input stays at levels.Input.
+// level. Every past scaled input stays at levels.Input. The past outputs
+// slide through a window twice their count long, so no sample shifts them;
+// a run whose outputs repeat for a whole history has reached a fixed point
+// and ends there.
 Extended SteadyRun(std::span<const Extended> b, std::span<const Extended> a,
                    const SteadyLevels& levels, int count) {
-  const std::size_t n = a.size();
-  std::array<Extended, MaxDegree> y{};
+  const int n = static_cast<int>(a.size());
+  if (n == 0) return std::fabs(levels.Input - levels.Exact);
+  std::array<Extended, 2 * MaxDegree + 1> y{};
   std::fill_n(y.begin(), n, levels.Output);
   const Extended x = levels.Input;
   Extended moved = std::fabs(levels.Output - levels.Exact);
-  for (int t = 0; t < count; ++t) {
+  int start = 0;      // the oldest past output is y[start]
+  int repeated = 0;   // consecutive outputs equal to their predecessor
+  Extended last = levels.Output;
+  for (int t = 0; t < count && repeated <= n; ++t) {
     Extended acc = x;
-    for (std::size_t i = 0; i < n; ++i) acc = Settle((x * b[i] + acc) + y[i] * a[i]);
-    for (std::size_t i = 0; i + 1 < n; ++i) y[i] = y[i + 1];
-    if (n > 0) y[n - 1] = acc;
+    for (int i = 0; i < n; ++i) acc = Settle((x * b[i] + acc) + y[start + i] * a[i]);
+    if (start + n == 2 * MaxDegree) {
+      std::copy_n(y.begin() + start + 1, n - 1, y.begin());
+      start = -1;
+    }
+    y[++start + n - 1] = acc;
     moved = std::max(moved, std::fabs(acc - levels.Exact));
     if (!(moved < INFINITY)) return INFINITY;
+    repeated = acc == last ? repeated + 1 : 0;
+    last = acc;
   }
   return moved;
 }
@@ -240,16 +268,16 @@ DirectFormAssessment AssessDirectForm(std::span<const Extended> b, std::span<con
   if (std::isnan(result.ResponseDeviation)) result.ResponseDeviation = INFINITY;
 
   // The rounding noise the recursion feeds back, seen as the drift from
-  // the steady state of a unit input; only a sound form is run.
+  // the steady state of a constant input; only a form sound so far is run.
+  // It starts from the exact level rather than a fixed point of the
+  // rounded step, which holds for its own input only and would hide the
+  // noise the others see.
   if (result.Converged && result.LargestRadius <= SoundRadius &&
       result.ResponseDeviation <= SoundDeviation) {
     const Extended reference = std::fabs(scale) * largest;
     Extended moved = 0.0L;
     for (const Extended x0 : SteadyInputs) {
-      // From the exact level rather than a fixed point, which holds for
-      // its own input only and would hide the noise the others see.
-      SteadyLevels steady = DirectFormSteadyState(b, a, scale, x0);
-      steady.Output = steady.Exact;
+      const SteadyLevels steady = ExactLevels(b, a, scale, x0);
       moved = std::max(moved, SteadyRun(b, a, steady, SteadySamples) / std::fabs(x0));
     }
     result.SteadyDeviation = reference > 0.0L ? moved / reference : moved;
@@ -264,14 +292,7 @@ DirectFormAssessment AssessDirectForm(std::span<const Extended> b, std::span<con
 
 SteadyLevels DirectFormSteadyState(std::span<const Extended> b, std::span<const Extended> a,
                                    Extended scale, Extended x0) {
-  WideExtended top{1.0L, 0.0L};
-  WideExtended bottom{1.0L, 0.0L};
-  for (std::size_t i = 0; i < b.size(); ++i) top = Add(top, WideExtended{b[i], 0.0L});
-  for (std::size_t i = 0; i < a.size(); ++i) bottom = Add(bottom, WideExtended{-a[i], 0.0L});
-  SteadyLevels levels;
-  levels.Input = Settle(x0) * scale;
-  levels.Exact = levels.Input * (Narrow(top) / Narrow(bottom));
-  levels.Output = levels.Exact;
+  SteadyLevels levels = ExactLevels(b, a, scale, x0);
   if (!std::isfinite(levels.Exact)) return levels;
 
   const Extended x = levels.Input;

@@ -86,7 +86,8 @@ struct DirectFormAssessment {
 // of the response comparison. Unsound, and not converged, for spans of
 // other sizes. The steady-state run is made only when the roots and the
 // response pass. Costs about 0.1 ms for 4 poles and 1 ms for 16 (x87,
-// 2.6 GHz), and up to 0.5 ms more for the run.
+// 2.6 GHz), and up to 2 ms more for the runs, which end early where the
+// outputs reach a fixed point.
 DirectFormAssessment AssessDirectForm(std::span<const Extended> b, std::span<const Extended> a,
                                       Extended scale, const PoleZeroSet& zplane);
 

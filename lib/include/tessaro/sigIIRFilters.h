@@ -46,7 +46,8 @@
 // started in the steady state of a constant input (Reset(x0)) it stays
 // within 1e-13 of its exact level for 10 000 samples, relative to the input
 // times the largest gain, for two test inputs: its own rounding noise, fed
-// back by the recursion, stays small.
+// back by the recursion, stays small. Under fsAuto every design takes this
+// verdict, up to about 3 ms for 16 poles.
 // Realisation() reports the verdict and the structure in force. A redesign
 // that keeps the structure in force keeps the history under ManualReset; one
 // that switches between the structures clears it.
@@ -207,12 +208,9 @@ class TsigCustomIIRFilter : public TComponent {
     std::optional<TsigIIRRealisation> Verdict;
   };
 
-  // While a stored form loads: the properties before BeginLoad and which
-  // frequencies the form assigned.
+  // While a stored form loads: the properties before BeginLoad.
   struct LoadState {
     Properties Saved;
-    bool Frequency1Loaded = false;
-    bool Frequency2Loaded = false;
   };
 
   void SetFrequency(int index, Extended hertz);

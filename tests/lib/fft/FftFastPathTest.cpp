@@ -368,6 +368,45 @@ INSTANTIATE_TEST_SUITE_P(AroundTheBound, FftStageOneRatios,
                                        std::to_string(e < 0 ? -e : e));
                          });
 
+// Stage 2's twiddles j = 1 and 3 have parts of equal magnitude; with
+// y = (a, b), one part about 2^-65 times the other (as stage 1's twiddle of
+// about (2^-65, 1) leaves beside a zero), each product sum is the larger
+// part's product, often a float midpoint for integer b, moved by less or
+// more than half a unit of its extended rounding. The value at gathered
+// position 8g + 4 meets only zeros in stages 0 and 1 and is y for every
+// butterfly of stage 2 in group g: one (a, b) per group, b = 1..97 with
+// both signs, either part the smaller, at ratios on both sides of 2^-65.
+class FftStageTwoSkew : public ::testing::TestWithParam<std::tuple<int, double>> {};
+
+TEST_P(FftStageTwoSkew, MatchesTheReference) {
+  const auto [power, ratio] = GetParam();
+  const int n = 1 << power;
+  const std::vector<std::int32_t> reverse = ReferenceBitReverse(n);
+  for (bool smallReal : {true, false}) {
+    std::vector<float> re(static_cast<std::size_t>(n), 0.0f), im(static_cast<std::size_t>(n), 0.0f);
+    for (int g = 0; g < n / 8; ++g) {
+      const float b = static_cast<float>((g % 97 + 1) * (g % 2 == 0 ? 1 : -1));
+      const auto a = static_cast<float>(static_cast<double>(b) * ratio * (g % 3 == 0 ? -1 : 1));
+      const auto at = static_cast<std::size_t>(reverse[static_cast<std::size_t>(8 * g + 4)]);
+      re[at] = smallReal ? a : b;
+      im[at] = smallReal ? b : a;
+    }
+    SCOPED_TRACE(smallReal ? "real part smaller" : "imaginary part smaller");
+    ExpectSameAsReference(power, Direction::Forward, re, im);
+    ExpectSameAsReference(power, Direction::Inverse, re, im);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(AroundTheBound, FftStageTwoSkew,
+                         ::testing::Combine(::testing::Values(6, 7, 10),
+                                            ::testing::Values(0x1p-70, 0x1p-66, 0x1.fffp-66, 0x1p-65,
+                                                              0x1.001p-65, 0x1.8p-65, 0x1p-64, 0x1.8p-64,
+                                                              0x1p-63, 0x1p-60)),
+                         [](const auto& info) {
+                           return Name(Size(std::get<0>(info.param)), "_case",
+                                       std::to_string(info.index % 10));
+                         });
+
 // Mostly zeros (an impulse, a zero-padded tail), the underflow flag cleared
 // and set: exact zero results are no suspects and take the fast path; the
 // results still match.

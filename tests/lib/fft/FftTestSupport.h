@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -34,7 +35,27 @@ inline ::testing::AssertionResult SameFloats(std::span<const float> got, std::sp
   return ::testing::AssertionFailure() << text;
 }
 
-enum class Signal { Uniform, WideRange, Tiny, SmallIntegers };
+// Uniform to SmallIntegers fill both parts; the rest are recorded or
+// synthetic real signals (a zero imaginary part, RealSignal), whose
+// products are often exact: quantised samples, a constant, an impulse, a
+// burst followed by silence, tones that the transform resolves exactly.
+enum class Signal {
+  Uniform,
+  WideRange,
+  Tiny,
+  SmallIntegers,
+  Int16,        // uniform 16-bit integers
+  Int16Scaled,  // the same times 2^-15
+  Sine100,      // round(100 sin(0.1 n))
+  Sine3,        // round(3 sin(0.05 n))
+  Sine32767,    // round(32767 sin(0.01 n))
+  Constant,     // 1000
+  Impulse,      // 1 at n = 1
+  Burst,        // 16-bit integers in the first tenth, zeros after
+  TwoTones,     // cos(2 pi 3n/N) + sin(2 pi (N/8 + 1)n/N) / 2, each a float
+};
+
+inline bool RealSignal(Signal s) { return s >= Signal::Int16; }
 
 inline std::string SignalName(Signal s) {
   switch (s) {
@@ -46,6 +67,24 @@ inline std::string SignalName(Signal s) {
       return "Tiny";
     case Signal::SmallIntegers:
       return "SmallIntegers";
+    case Signal::Int16:
+      return "Int16";
+    case Signal::Int16Scaled:
+      return "Int16Scaled";
+    case Signal::Sine100:
+      return "Sine100";
+    case Signal::Sine3:
+      return "Sine3";
+    case Signal::Sine32767:
+      return "Sine32767";
+    case Signal::Constant:
+      return "Constant";
+    case Signal::Impulse:
+      return "Impulse";
+    case Signal::Burst:
+      return "Burst";
+    case Signal::TwoTones:
+      return "TwoTones";
   }
   return "?";
 }
@@ -55,6 +94,51 @@ inline std::string SignalName(Signal s) {
 inline std::vector<float> MakeSignal(Signal kind, std::size_t n, std::uint32_t seed) {
   std::mt19937 rng(seed);
   std::vector<float> v(n);
+  const auto sine = [&](double amplitude, double omega) {
+    for (std::size_t k = 0; k < n; ++k)
+      v[k] = static_cast<float>(std::round(amplitude * std::sin(omega * static_cast<double>(k))));
+  };
+  const auto int16 = [&](std::size_t count) {
+    for (std::size_t k = 0; k < count; ++k) v[k] = static_cast<float>(static_cast<int>(rng() >> 16) - 32768);
+  };
+  switch (kind) {
+    case Signal::Int16:
+      int16(n);
+      return v;
+    case Signal::Int16Scaled:
+      int16(n);
+      for (auto& x : v) x *= 0x1p-15f;
+      return v;
+    case Signal::Sine100:
+      sine(100, 0.1);
+      return v;
+    case Signal::Sine3:
+      sine(3, 0.05);
+      return v;
+    case Signal::Sine32767:
+      sine(32767, 0.01);
+      return v;
+    case Signal::Constant:
+      std::fill(v.begin(), v.end(), 1000.0f);
+      return v;
+    case Signal::Impulse:
+      if (n > 1) v[1] = 1.0f;
+      return v;
+    case Signal::Burst:
+      int16(n / 10);
+      return v;
+    case Signal::TwoTones: {
+      const double step = 2 * 3.14159265358979323846 / static_cast<double>(n);
+      const auto high = static_cast<double>(n / 8 + 1);
+      for (std::size_t k = 0; k < n; ++k) {
+        const auto t = static_cast<double>(k);
+        v[k] = static_cast<float>(std::cos(step * 3 * t) + 0.5 * std::sin(step * high * t));
+      }
+      return v;
+    }
+    default:
+      break;
+  }
   for (auto& x : v) {
     const std::uint32_t r = rng();
     const float sign = (r & 1u) ? -1.0f : 1.0f;
@@ -71,6 +155,8 @@ inline std::vector<float> MakeSignal(Signal kind, std::size_t n, std::uint32_t s
         break;
       case Signal::SmallIntegers:  // -4..4 with signed zeros
         x = sign * static_cast<float>((r >> 8) % 5u);
+        break;
+      default:  // the real signals above
         break;
     }
   }

@@ -26,6 +26,8 @@ void ExpectSame(const TsigIIRFilter& a, const TsigIIRFilter& b) {
   EXPECT_TRUE(test::SameBits(a.SampleRate(), b.SampleRate()));
   EXPECT_TRUE(test::SameBits(a.Ripple(), b.Ripple()));
   EXPECT_EQ(a.ManualReset(), b.ManualReset());
+  EXPECT_EQ(a.Structure(), b.Structure());
+  EXPECT_EQ(a.Realisation().Structure, b.Realisation().Structure);
   EXPECT_TRUE(test::SameBits(a.InputScale(), b.InputScale()));
   for (int i = 0; i < PoleZeroCapacity; ++i) {
     EXPECT_TRUE(test::SameBits(a.InputCoefficients()[i], b.InputCoefficients()[i])) << i;
@@ -52,6 +54,7 @@ TEST(FilterStoredForm, EveryStoredPropertyWritten) {
   f.SetRipple(0.5L);
   f.SetFrequency1(1000.0L);
   f.SetManualReset(true);
+  f.SetStructure(fsCascade);
   EXPECT_EQ(WriteComponent(f), Form("  Kind = fkChebyshev\n"
                                     "  Response = ftBandstop\n"
                                     "  Order = 4\n"
@@ -59,7 +62,8 @@ TEST(FilterStoredForm, EveryStoredPropertyWritten) {
                                     "  Frequency2 = 3000\n"
                                     "  SampleRate = 44100\n"
                                     "  Ripple = 0.5\n"
-                                    "  ManualReset = True\n"));
+                                    "  ManualReset = True\n"
+                                    "  Structure = fsCascade\n"));
 }
 
 struct RoundTripCase {
@@ -68,6 +72,7 @@ struct RoundTripCase {
   int order;
   Extended f1, f2, rate, ripple;
   bool manual;
+  TsigIIRStructure structure = fsAuto;
 };
 
 class FilterRoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
@@ -83,6 +88,7 @@ TEST_P(FilterRoundTrip, ReadsBackBitIdentical) {
   f.SetFrequency1(c.f1);
   f.SetFrequency2(c.f2);
   f.SetManualReset(c.manual);
+  f.SetStructure(c.structure);
   const std::string text = WriteComponent(f);
   TsigIIRFilter g;
   ReadComponent(g, text);
@@ -97,7 +103,26 @@ INSTANTIATE_TEST_SUITE_P(
         RoundTripCase{fkChebyshev, ftBandstop, 3, 30000.0L, 1.0L / 7.0L, 96000.0L, 0.1L, true},
         RoundTripCase{fkChebyshev, ftHighpass, 1, 123.456789L, 1.0L, 8000.0L, 3.0L, false},
         // sample rate low enough that frequency 2 was lowered below frequency 1
-        RoundTripCase{fkButterworth, ftBandpass, 2, 200.0L, 3000.0L, 1000.0L, 0.0L, true}));
+        RoundTripCase{fkButterworth, ftBandpass, 2, 200.0L, 3000.0L, 1000.0L, 0.0L, true},
+        RoundTripCase{fkButterworth, ftHighpass, 8, 20.0L, 20.0L, 48000.0L, 0.0L, false, fsDirect},
+        RoundTripCase{fkBessel, ftLowpass, 3, 500.0L, 500.0L, 48000.0L, 0.0L, true, fsCascade},
+        // below a rate of 0.0002 Hz the frequencies stay at their floor
+        RoundTripCase{fkButterworth, ftBandstop, 2, 5.0L, 7.0L, 0.0001L, 0.0L, false}));
+
+// A lower sample rate lowers the frequencies, but never below 1e-10 Hz,
+// and a higher one leaves them there.
+TEST(FilterStoredForm, TinySampleRateKeepsTheFrequencyFloor) {
+  TsigIIRFilter f;
+  f.SetResponse(ftBandpass);
+  f.SetSampleRate(0.0001L);
+  EXPECT_EQ(f.Frequency1(), 1e-10L);
+  EXPECT_EQ(f.Frequency2(), 1e-10L);
+  f.SetSampleRate(48000.0L);
+  EXPECT_EQ(f.Frequency1(), 1e-10L);
+  TsigIIRFilter g;
+  ReadComponent(g, WriteComponent(f));
+  ExpectSame(f, g);
+}
 
 // Saved at 96 kHz with 30 kHz, loaded back with 30 kHz: the frequency is
 // clamped against the final sample rate, not the constructor's 44.1 kHz.
@@ -190,6 +215,7 @@ TEST(FilterStoredForm, RegistryCreatesAFilter) {
   EXPECT_EQ(f->Kind(), fkBessel);
   EXPECT_EQ(f->Order(), 5);
   EXPECT_EQ(f->CoefficientCount(), 5);
+  EXPECT_EQ(f->Structure(), fsAuto);  // a form without the structure
 }
 
 }  // namespace

@@ -104,7 +104,9 @@ INSTANTIATE_TEST_SUITE_P(
                 "Ripple = nan: the value must be a number", BadCase::Invalid},
         // 10^(1e5) exceeds the extended range
         BadCase{"HugeRipple", [](TsigIIRFilter& f) { f.SetRipple(1e6L); },
-                "Ripple = 1000000 overflows the filter design", BadCase::Overflow}),
+                "Ripple = 1000000 overflows the filter design", BadCase::Overflow},
+        BadCase{"NaNSteadyInput", [](TsigIIRFilter& f) { f.Reset(NaN); },
+                "Reset: x0 = nan: the steady input must be finite", BadCase::Invalid}),
     [](const auto& info) { return info.param.name; });
 
 TEST(Mend, FailedKindKeepsHistoryAndDesign) {
