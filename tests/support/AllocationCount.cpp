@@ -19,11 +19,30 @@ void* Allocate(std::size_t size, std::size_t alignment) {
 
 }  // namespace
 
-// The array and nothrow forms of the standard library call these.
+// The standard library's array forms call these.
 void* operator new(std::size_t size) { return Allocate(size, alignof(std::max_align_t)); }
 void* operator new(std::size_t size, std::align_val_t alignment) {
   return Allocate(size, static_cast<std::size_t>(alignment));
 }
+// The nothrow forms too, but AddressSanitizer puts its own in their place,
+// whose blocks the free below would then release (std::stable_sort's
+// temporary buffer takes one): so they are replaced here as well.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return Allocate(size, alignof(std::max_align_t));
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+void* operator new(std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept {
+  try {
+    return Allocate(size, static_cast<std::size_t>(alignment));
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept { std::free(p); }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }

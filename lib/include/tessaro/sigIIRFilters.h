@@ -70,6 +70,7 @@ namespace tessaro {
 // library.
 struct IIRSampleState;
 enum class IIRRoutine : std::uint8_t;
+class TsigIIRChannels;
 
 // One section of the cascade, run in direct form I as
 //   y[t] = B0·x[t] + B1·x[t-1] + B2·x[t-2] + A1·y[t-1] + A2·y[t-2];
@@ -177,6 +178,9 @@ class TsigCustomIIRFilter : public TComponent {
   void CancelLoad() noexcept override;
 
  private:
+  // Takes its design snapshot from the filter's stored design.
+  friend class TsigIIRChannels;
+
   // Loads the design's coefficients and routines into the sample state;
   // keeps the history when keepHistory is set, as the views show it, and
   // clears it otherwise.
