@@ -50,7 +50,10 @@ constexpr int DesignCount = 4;
 constexpr Extended Levels[] = {1.0L, 1e-4L};
 const char* const LevelNames[] = {"unit", "quiet"};
 
+// The direct form, which the literal routine is (fsAuto would run some of
+// these designs as a cascade).
 void Configure(TsigIIRFilter& f, int design, Extended f1 = 1000.0L, Extended f2 = 3000.0L) {
+  f.SetStructure(tessaro::fsDirect);
   f.SetResponse(Designs[design].Response);
   f.SetOrder(Designs[design].Order);
   f.SetFrequency1(f1);
