@@ -193,56 +193,40 @@ BENCHMARK(Literal)->Apply(Arguments);
 
 constexpr int ChainLinks = 4096;
 
+// Eight copies of one instruction, a link each of a dependency chain.
+#define TESSARO_EIGHT_LINKS(insn) \
+  insn "\n\t" insn "\n\t" insn "\n\t" insn "\n\t" insn "\n\t" insn "\n\t" insn "\n\t" insn
+
 // Dependent integer multiplications: 3 cycles each on every recent x86 core.
 void ClockChain(benchmark::State& state) {
   std::uint64_t v = 3;
   const std::uint64_t m = 5;
-  for (auto _ : state) {
+  for (auto _ : state)
     for (int i = 0; i < ChainLinks / 8; ++i)
-      asm volatile(
-          "imul %1, %0\n\timul %1, %0\n\timul %1, %0\n\timul %1, %0\n\t"
-          "imul %1, %0\n\timul %1, %0\n\timul %1, %0\n\timul %1, %0"
-          : "+r"(v)
-          : "r"(m));
-  }
+      asm volatile(TESSARO_EIGHT_LINKS("imul %1, %0") : "+r"(v) : "r"(m));
   benchmark::DoNotOptimize(v);
   state.SetItemsProcessed(state.iterations() * ChainLinks);
 }
 
-// Dependent x87 additions and multiplications by 1.
-void AddChain(benchmark::State& state) {
+// Dependent x87 additions of 0 (Add) or multiplications by 1.
+template <bool Add>
+void X87Chain(benchmark::State& state) {
   Extended v = 1.0L;
-  const Extended z = 0.0L;
-  for (auto _ : state) {
-    for (int i = 0; i < ChainLinks / 8; ++i)
-      asm volatile(
-          "fadd %1, %0\n\tfadd %1, %0\n\tfadd %1, %0\n\tfadd %1, %0\n\t"
-          "fadd %1, %0\n\tfadd %1, %0\n\tfadd %1, %0\n\tfadd %1, %0"
-          : "+t"(v)
-          : "u"(z));
-  }
-  benchmark::DoNotOptimize(v);
-  state.SetItemsProcessed(state.iterations() * ChainLinks);
-}
-
-void MultiplyChain(benchmark::State& state) {
-  Extended v = 1.0L;
-  const Extended one = 1.0L;
-  for (auto _ : state) {
-    for (int i = 0; i < ChainLinks / 8; ++i)
-      asm volatile(
-          "fmul %1, %0\n\tfmul %1, %0\n\tfmul %1, %0\n\tfmul %1, %0\n\t"
-          "fmul %1, %0\n\tfmul %1, %0\n\tfmul %1, %0\n\tfmul %1, %0"
-          : "+t"(v)
-          : "u"(one));
-  }
+  const Extended operand = Add ? 0.0L : 1.0L;
+  for (auto _ : state)
+    for (int i = 0; i < ChainLinks / 8; ++i) {
+      if constexpr (Add)
+        asm volatile(TESSARO_EIGHT_LINKS("fadd %1, %0") : "+t"(v) : "u"(operand));
+      else
+        asm volatile(TESSARO_EIGHT_LINKS("fmul %1, %0") : "+t"(v) : "u"(operand));
+    }
   benchmark::DoNotOptimize(v);
   state.SetItemsProcessed(state.iterations() * ChainLinks);
 }
 
 BENCHMARK(ClockChain);
-BENCHMARK(AddChain);
-BENCHMARK(MultiplyChain);
+BENCHMARK(X87Chain<true>)->Name("AddChain");
+BENCHMARK(X87Chain<false>)->Name("MultiplyChain");
 
 // --- the table -----------------------------------------------------------------
 
