@@ -234,7 +234,10 @@ void TChart::PlaceLabels(const TChartAxis& axis, std::vector<TAxisLabel>& labels
     } else {
       label.Tick = static_cast<int>(std::lround(plot_.left() + unit * (plot_.width() - 1)));
       const int top = plot_.bottom() + 1 + axis.AxisWidth() + TickLength;
-      label.Box = QRect(label.Tick - width / 2, top, width, metrics.height());
+      // Centred under its tick, but moved in where that would cut it at an
+      // edge of the widget (the range's ends often carry a label).
+      const int left = std::clamp(label.Tick - width / 2, 0, std::max(0, this->width() - width));
+      label.Box = QRect(left, top, width, metrics.height());
     }
     labels.push_back(std::move(label));
   }

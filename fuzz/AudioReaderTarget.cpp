@@ -7,8 +7,11 @@
 //   least one channel;
 // - each Read gives at most the frames asked for, or fails with a TRunError
 //   that names the file; once it has given 0 it gives 0 again;
-// - integer PCM arrives in [-1, 1) on the file's grid, every other encoding
-//   but float and double within [-1, 1];
+// - integer PCM arrives in [-1, 1) on the file's grid, the other waveform
+//   encodings (companded, ADPCM, DPCM, lossless) within [-1, 1]; float and
+//   double files and the lossy codecs, whose decoders overshoot full scale
+//   near clipped peaks and may produce anything from a hostile stream, are
+//   taken as they come;
 // - the frames read are no more than the header counts, when it counts them
 //   (reading stops at a budget of frames, so that an input stays fast).
 #include "FuzzSupport.h"
@@ -64,11 +67,17 @@ bool NamesTheFile(const std::exception& e) {
 }
 
 // Whether a sample lies where its encoding's samples arrive: integer PCM in
-// [-1, 1) on the 2^-31 grid, float and double anywhere, the rest in [-1, 1].
+// [-1, 1) on the 2^-31 grid, float, double and lossy codecs anywhere, the
+// rest in [-1, 1].
 bool InRange(int format, Extended v) {
   switch (format & SF_FORMAT_SUBMASK) {
     case SF_FORMAT_FLOAT:
-    case SF_FORMAT_DOUBLE: return true;
+    case SF_FORMAT_DOUBLE:
+    case SF_FORMAT_VORBIS:
+    case SF_FORMAT_OPUS:
+    case SF_FORMAT_MPEG_LAYER_I:
+    case SF_FORMAT_MPEG_LAYER_II:
+    case SF_FORMAT_MPEG_LAYER_III: return true;
     case SF_FORMAT_PCM_S8:
     case SF_FORMAT_PCM_U8:
     case SF_FORMAT_PCM_16:

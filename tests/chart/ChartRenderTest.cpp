@@ -220,6 +220,24 @@ TEST_F(ChartFixture, LogarithmicAxisPlacesDecadesEvenly) {
   EXPECT_EQ(CountColour(image, QRect(0, 0, chart.PlotRect().left(), image.height()), Red), 0);
 }
 
+// Every bottom label is drawn whole, the one at the end of the range too:
+// the labels' ink is the same as when the range ends a little beyond it.
+TEST_F(ChartFixture, BottomLabelsAtTheEdgeAreDrawnWhole) {
+  chart.BottomAxis().SetVisible(true);
+  const auto labelInk = [&](double maximum) {
+    chart.BottomAxis().SetMinMax(0.0, maximum);
+    const QImage image = Render(chart);
+    const int below = chart.PlotRect().bottom() + chart.BottomAxis().AxisWidth() + 5;  // under the ticks
+    const QRect band(0, below, image.width(), image.height() - below);
+    return band.width() * band.height() - CountColour(image, band, image.pixelColor(0, image.height() - 1));
+  };
+  for (const double maximum : {500.0, 1000.0, 22000.0}) {
+    SCOPED_TRACE(maximum);
+    EXPECT_GT(labelInk(maximum), 0);
+    EXPECT_EQ(labelInk(maximum), labelInk(1.04 * maximum));
+  }
+}
+
 // Equal aspect: a unit takes as many pixels across as up, in a plot area
 // centred where the full one was.
 TEST_F(ChartFixture, EqualAspectGivesBothAxesOneScale) {

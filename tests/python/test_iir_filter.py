@@ -189,20 +189,26 @@ def test_ten_thousand_calls_leave_no_references_or_memory_behind(call):
 
 
 def test_processing_releases_the_lock_and_a_second_thread_is_refused():
-    f = tessaro.IIRFilter(response="bandstop", order=8, f1=1000, f2=2000)
     x = np.random.default_rng(6).standard_normal(2_000_000)
-    result = {}
-    worker = threading.Thread(target=lambda: result.setdefault("y", f.process(x)))
+    expected = tessaro.IIRFilter(response="bandstop", order=8, f1=1000, f2=2000).process(x)
     refused = []
-    worker.start()
-    while worker.is_alive() and not refused:
-        try:
-            f.process(np.zeros(0))  # refused while busy, harmless otherwise
-        except RuntimeError as e:
-            refused.append(str(e))
-    worker.join()
+    # A loaded machine may not wake this thread while the worker runs: the
+    # refusal must be seen in one of a few tries, the result is right in all.
+    for _ in range(5):
+        f = tessaro.IIRFilter(response="bandstop", order=8, f1=1000, f2=2000)
+        result = {}
+        worker = threading.Thread(target=lambda: result.setdefault("y", f.process(x)))
+        worker.start()
+        while worker.is_alive() and not refused:
+            try:
+                f.process(np.zeros(0))  # refused while busy, harmless otherwise
+            except RuntimeError as e:
+                refused.append(str(e))
+        worker.join()
+        assert np.array_equal(result["y"], expected)
+        if refused:
+            break
     assert refused and "another thread" in refused[0]
-    assert np.array_equal(result["y"], tessaro.IIRFilter(response="bandstop", order=8, f1=1000, f2=2000).process(x))
 
 
 # Started in the steady state of a constant input, every structure gives the
