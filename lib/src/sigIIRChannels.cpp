@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "sigFloatingPoint.h"
+#include "sigIIRChannelsDesign.h"
 #include "sigIIRChannelsProcess.h"
 #include "sigIIRDesign.h"
 #include "sigIIRProcess.h"
@@ -21,14 +22,12 @@ namespace tessaro {
 
 namespace {
 
-using Snapshot = TsigIIRChannels::Snapshot;
-
 // Channels filtered together: the accumulators of a group, one tap's two
 // coefficients and the operands of a step fill the eight x87 registers.
 constexpr int GroupSize = 4;
 
 template <class T>
-using ChannelRoutine = void (*)(const Snapshot&, Extended*, std::int32_t&, int, const T*, T*,
+using ChannelRoutine = void (*)(const IIRChannelDesign&, Extended*, std::int32_t&, int, const T*, T*,
                                 std::size_t);
 
 // Every channel of the frames, a group of GroupSize after another and the
@@ -36,7 +35,7 @@ using ChannelRoutine = void (*)(const Snapshot&, Extended*, std::int32_t&, int, 
 // k·GroupSize's share of the history array, so a channel count always
 // splits the same way.
 template <int N, template <class> class C, class T>
-void FilterChannelsMany(const Snapshot& d, Extended* history, std::int32_t& head, int channels,
+void FilterChannelsMany(const IIRChannelDesign& d, Extended* history, std::int32_t& head, int channels,
                         const T* in, T* out, std::size_t frames) {
   const std::size_t stride = static_cast<std::size_t>(channels);
   std::int32_t next = head;
@@ -58,7 +57,7 @@ void FilterChannelsMany(const Snapshot& d, Extended* history, std::int32_t& head
 // registers. Two channels at once overflow the x87 registers by one value,
 // whose 80-bit spill costs more than the overlap gains.
 template <template <class> class C, class T>
-void FilterChannelsOneTap(const Snapshot& d, Extended* history, std::int32_t& head, int channels,
+void FilterChannelsOneTap(const IIRChannelDesign& d, Extended* history, std::int32_t& head, int channels,
                           const T* in, T* out, std::size_t frames) {
   const std::size_t stride = static_cast<std::size_t>(channels);
   for (int c = 0; c < channels; ++c)
@@ -67,7 +66,7 @@ void FilterChannelsOneTap(const Snapshot& d, Extended* history, std::int32_t& he
 }
 
 template <int N, template <class> class C, class T>
-void FilterChannels(const Snapshot& d, Extended* history, std::int32_t& head, int channels,
+void FilterChannels(const IIRChannelDesign& d, Extended* history, std::int32_t& head, int channels,
                     const T* in, T* out, std::size_t frames) {
   if constexpr (N == 1)
     FilterChannelsOneTap<C>(d, history, head, channels, in, out, frames);
@@ -89,7 +88,7 @@ constexpr bool Designed(int count) {
 constexpr int CascadeGroupSize = 2;
 
 template <int K, class T>
-void CascadeChannels(const Snapshot& d, Extended* history, std::int32_t& phase, int channels,
+void CascadeChannels(const IIRChannelDesign& d, Extended* history, std::int32_t& phase, int channels,
                      const T* in, T* out, std::size_t frames) {
   const std::size_t stride = static_cast<std::size_t>(channels);
   std::int32_t next = phase;
@@ -112,8 +111,8 @@ constexpr std::array<ChannelRoutine<T>, sizeof...(K)> CascadeChannelTable(
 template <class T>
 ChannelRoutine<T> SelectCascadeChannelRoutine(int sections) {
   static constexpr auto Table = CascadeChannelTable<T>(
-      std::make_index_sequence<TsigIIRChannels::SectionCapacity + 1>{});
-  if (sections < 0 || sections > TsigIIRChannels::SectionCapacity)
+      std::make_index_sequence<IIRChannelDesign::SectionCapacity + 1>{});
+  if (sections < 0 || sections > IIRChannelDesign::SectionCapacity)
     return &CascadeChannels<DynamicCount, T>;
   return Table[static_cast<std::size_t>(sections)];
 }
@@ -138,7 +137,8 @@ ChannelRoutine<T> SelectChannelRoutine(int count, bool paired) {
 
 }  // namespace
 
-TsigIIRChannels::TsigIIRChannels(const TsigCustomIIRFilter& design, int channels) {
+TsigIIRChannels::TsigIIRChannels(const TsigCustomIIRFilter& design, int channels)
+    : design_(std::make_unique<IIRChannelDesign>()) {
   if (channels < 1 || channels > MaxChannels)
     throw std::invalid_argument("TsigIIRChannels: " + std::to_string(channels) +
                                 " channels, the count must lie in 1.." +
@@ -149,11 +149,44 @@ TsigIIRChannels::TsigIIRChannels(const TsigCustomIIRFilter& design, int channels
   Reset();
 }
 
+TsigIIRChannels::TsigIIRChannels(const TsigIIRChannels& other)
+    : design_(std::make_unique<IIRChannelDesign>(*other.design_)),
+      route_(other.route_),
+      order_(other.order_),
+      response_(other.response_),
+      count_(other.count_),
+      channels_(other.channels_),
+      head_(other.head_),
+      phase_(other.phase_),
+      history_(other.history_) {}
+
+TsigIIRChannels& TsigIIRChannels::operator=(const TsigIIRChannels& other) {
+  std::vector<Extended> history = other.history_;  // the one step that may throw
+  *design_ = *other.design_;
+  history_ = std::move(history);
+  route_ = other.route_;
+  order_ = other.order_;
+  response_ = other.response_;
+  count_ = other.count_;
+  channels_ = other.channels_;
+  head_ = other.head_;
+  phase_ = other.phase_;
+  return *this;
+}
+
+TsigIIRChannels::~TsigIIRChannels() = default;
+
+TsigIIRStructure TsigIIRChannels::Structure() const noexcept {
+  return design_->Cascade ? fsCascade : fsDirect;
+}
+
+std::int32_t TsigIIRChannels::SectionCount() const noexcept { return design_->SectionCount; }
+
 void TsigIIRChannels::SetDesign(const TsigCustomIIRFilter& design) {
   const FlagScope scope;  // splitting the coefficients may round
-  Snapshot next;
+  IIRChannelDesign next;
   const std::int32_t count =
-      std::clamp<std::int32_t>(design.CoefficientCount(), 0, CoefficientCapacity);
+      std::clamp<std::int32_t>(design.CoefficientCount(), 0, IIRChannelDesign::CoefficientCapacity);
   next.Count = count;
   next.Scale = design.InputScale();
   bool paired = SplitExtended(next.Scale, next.ScalePair.High, next.ScalePair.Low);
@@ -168,10 +201,9 @@ void TsigIIRChannels::SetDesign(const TsigCustomIIRFilter& design) {
   if (next.Cascade) {
     const auto sections = design.Sections();
     next.SectionCount = static_cast<std::int32_t>(
-        std::min<std::size_t>(sections.size(), static_cast<std::size_t>(SectionCapacity)));
+        std::min<std::size_t>(sections.size(), static_cast<std::size_t>(IIRChannelDesign::SectionCapacity)));
     for (int i = 0; i < next.SectionCount; ++i) {
-      const TsigIIRSection& c = sections[static_cast<std::size_t>(i)];
-      next.Sections[static_cast<std::size_t>(i)] = {c.B0, c.B1, c.B2, c.A1, c.A2};
+      next.Sections[static_cast<std::size_t>(i)] = sections[static_cast<std::size_t>(i)];
     }
   }
   Route route = Route::Filter;
@@ -179,9 +211,9 @@ void TsigIIRChannels::SetDesign(const TsigCustomIIRFilter& design) {
   if (design.design_.Routine == IIRRoutine::Pass) route = Route::Pass;
 
   const bool keep = design.ManualReset() && count == count_ && design.Order() == order_ &&
-                    design.Response() == response_ && next.Cascade == design_.Cascade &&
-                    next.SectionCount == design_.SectionCount;
-  design_ = next;
+                    design.Response() == response_ && next.Cascade == design_->Cascade &&
+                    next.SectionCount == design_->SectionCount;
+  *design_ = next;
   order_ = design.Order();
   response_ = design.Response();
   route_ = route;
@@ -224,12 +256,12 @@ void TsigIIRChannels::Run(const T* in, T* out, std::size_t size) {
     case Route::Filter: break;
   }
   const std::size_t frames = size / static_cast<std::size_t>(channels_);
-  if (design_.Cascade) {
-    SelectCascadeChannelRoutine<T>(design_.SectionCount)(design_, history_.data(), phase_,
+  if (design_->Cascade) {
+    SelectCascadeChannelRoutine<T>(design_->SectionCount)(*design_, history_.data(), phase_,
                                                          channels_, in, out, frames);
     return;
   }
-  SelectChannelRoutine<T>(count_, design_.Paired)(design_, history_.data(), head_, channels_, in,
+  SelectChannelRoutine<T>(count_, design_->Paired)(*design_, history_.data(), head_, channels_, in,
                                                   out, frames);
 }
 

@@ -23,14 +23,20 @@
 #include <cstring>
 
 #include "sigIIRProcess.h"
-#include "tessaro/sigIIRChannels.h"
+#include "sigIIRChannelsDesign.h"
 #include "tessaro/sigTypes.h"
 
 namespace tessaro {
 
+// Each channel's histories: for the direct form a window of
+// ChannelHistoryLength entries per side that slides back when full, as the
+// filter's own does; for the cascade the last two values entering each
+// section and leaving the last, in the same space.
+inline constexpr int ChannelHistoryLength = 64;
+
 // Extended entries a group of g channels keeps.
 constexpr std::size_t ChannelGroupEntries(int g) {
-  return 2 * static_cast<std::size_t>(TsigIIRChannels::HistoryLength) * static_cast<std::size_t>(g);
+  return 2 * static_cast<std::size_t>(ChannelHistoryLength) * static_cast<std::size_t>(g);
 }
 
 // frames frames of G samples, frame f at in + f·stride, through the channels
@@ -38,14 +44,14 @@ constexpr std::size_t ChannelGroupEntries(int g) {
 // the one after the last frame is returned. in and out may be the same
 // array: a frame's samples are all read before its outputs are written.
 template <int N, int G, template <class> class C, class T>
-std::int32_t FilterChannelGroup(const TsigIIRChannels::Snapshot& d, Extended* history,
+std::int32_t FilterChannelGroup(const IIRChannelDesign& d, Extended* history,
                                 std::int32_t head, const T* in, T* out, std::size_t frames,
                                 std::size_t stride) {
-  constexpr int Length = TsigIIRChannels::HistoryLength;
+  constexpr int Length = ChannelHistoryLength;
   const int n = N == DynamicCount ? d.Count : N;
   Extended* const inputs = history;
   Extended* const outputs = history + static_cast<std::size_t>(Length) * G;
-  C<TsigIIRChannels::Snapshot> c(d);
+  C<IIRChannelDesign> c(d);
   for (std::size_t f = 0; f < frames; ++f) {
     c.Forget();
     const T* const src = in + f * stride;
@@ -87,13 +93,13 @@ std::int32_t FilterChannelGroup(const TsigIIRChannels::Snapshot& d, Extended* hi
 // end, so the window never moves. The coefficients are read again every
 // frame (Forget) rather than kept in registers.
 template <int G, template <class> class C, class T>
-std::int32_t FilterChannelGroupOneTap(const TsigIIRChannels::Snapshot& d, Extended* history,
+std::int32_t FilterChannelGroupOneTap(const IIRChannelDesign& d, Extended* history,
                                       std::int32_t head, const T* in, T* out, std::size_t frames,
                                       std::size_t stride) {
-  constexpr int Length = TsigIIRChannels::HistoryLength;
+  constexpr int Length = ChannelHistoryLength;
   Extended* const x = history + static_cast<std::ptrdiff_t>(head - 1) * G;
   Extended* const y = x + static_cast<std::ptrdiff_t>(Length) * G;
-  C<TsigIIRChannels::Snapshot> c(d);
+  C<IIRChannelDesign> c(d);
   Extended newestX[G];
   Extended newestY[G];
   for (int g = 0; g < G; ++g) {
@@ -133,7 +139,7 @@ std::int32_t FilterChannelGroupOneTap(const TsigIIRChannels::Snapshot& d, Extend
 // writes its input over the older row of its own, and the frame ends by
 // flipping the phase: what was newer becomes older without being moved.
 template <int K, int G, class T>
-std::int32_t CascadeChannelGroup(const TsigIIRChannels::Snapshot& d, Extended* stages,
+std::int32_t CascadeChannelGroup(const IIRChannelDesign& d, Extended* stages,
                                  std::int32_t phase, const T* in, T* out, std::size_t frames,
                                  std::size_t stride) {
   const int k = K == DynamicCount ? d.SectionCount : K;

@@ -26,9 +26,9 @@
 // one filter per channel.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -37,6 +37,7 @@
 namespace tessaro {
 
 class TsigCustomIIRFilter;
+struct IIRChannelDesign;
 
 class TsigIIRChannels {
  public:
@@ -46,6 +47,10 @@ class TsigIIRChannels {
   // histories. invalid_argument naming the value when channels is outside
   // 1..MaxChannels.
   explicit TsigIIRChannels(const TsigCustomIIRFilter& design, int channels);
+  // A copy has the same snapshot and its own copy of every history.
+  TsigIIRChannels(const TsigIIRChannels& other);
+  TsigIIRChannels& operator=(const TsigIIRChannels& other);
+  ~TsigIIRChannels();
 
   // Takes a new snapshot of design. The histories are kept when design's
   // ManualReset is set, its Order and Response equal those of the snapshot
@@ -59,9 +64,9 @@ class TsigIIRChannels {
   int Channels() const noexcept { return channels_; }
   // The realisation in force: fsDirect with CoefficientCount() taps a side,
   // or fsCascade with SectionCount() sections.
-  TsigIIRStructure Structure() const noexcept { return design_.Cascade ? fsCascade : fsDirect; }
+  TsigIIRStructure Structure() const noexcept;
   std::int32_t CoefficientCount() const noexcept { return count_; }
-  std::int32_t SectionCount() const noexcept { return design_.SectionCount; }
+  std::int32_t SectionCount() const noexcept;
   // Zeroes every channel's history; the design is kept.
   void Reset() noexcept;
 
@@ -73,38 +78,6 @@ class TsigIIRChannels {
   void Process(std::span<const double> in, std::span<double> out);
   void Process(std::span<const float> in, std::span<float> out);
 
-  // The design snapshot as the routines read it: the direct form's
-  // coefficients, also as pairs of doubles whose sum is the coefficient
-  // exactly where every one has such a pair, or the cascade's sections.
-  // Public only so that the library's routines can name it.
-  static constexpr int CoefficientCapacity = PoleZeroCapacity - 1;
-  static constexpr int SectionCapacity = CoefficientCapacity / 2;
-  struct Snapshot {
-    struct Section {
-      Extended B0 = 0.0L, B1 = 0.0L, B2 = 0.0L, A1 = 0.0L, A2 = 0.0L;
-    };
-    struct Pair {
-      double High = 0.0;
-      double Low = 0.0;
-    };
-    std::array<Extended, CoefficientCapacity> B{};
-    std::array<Extended, CoefficientCapacity> A{};
-    std::array<Pair, CoefficientCapacity> BPair{};
-    std::array<Pair, CoefficientCapacity> APair{};
-    Extended Scale = 0.0L;
-    Pair ScalePair;
-    std::int32_t Count = 0;
-    bool Paired = false;
-    std::array<Section, SectionCapacity> Sections{};
-    std::int32_t SectionCount = 0;
-    bool Cascade = false;
-  };
-  // Each channel's histories: for the direct form a window of HistoryLength
-  // entries per side that slides back when full, as the filter's own does;
-  // for the cascade the last two values entering each section and leaving
-  // the last, in the same space.
-  static constexpr int HistoryLength = 64;
-
  private:
   enum class Route : std::uint8_t { Filter, Mute, Pass };
 
@@ -112,7 +85,7 @@ class TsigIIRChannels {
   void Run(const T* in, T* out, std::size_t size);
   void CheckSizes(std::size_t in, std::size_t out) const;
 
-  Snapshot design_;
+  std::unique_ptr<IIRChannelDesign> design_;  // never null
   Route route_ = Route::Filter;
   // Order and Response of the snapshot's design.
   int order_ = 0;

@@ -318,6 +318,32 @@ TEST(Channels, ResetSilencesEveryChannel) {
   }
 }
 
+// A copy, made or assigned mid-stream, carries on as the original does.
+TEST(Channels, ACopyCarriesOnAsTheOriginal) {
+  for (const DesignCase& d : Designs) {
+   for (TsigIIRStructure structure : {fsDirect, fsCascade}) {
+    References ref(d, 3, structure);
+    TsigIIRChannels bank(*ref.Filters.front(), 3);
+    std::vector<Extended> in(300), out(300), copied(300), assigned(300);
+    std::mt19937_64 rng(5);
+    for (Extended& x : in) x = Draw(Signal::Unit, rng, 0);
+    bank.Process(in, out);
+    TsigIIRChannels copy(bank);
+    TsigIIRFilter other;
+    TsigIIRChannels assignee(other, 1);
+    assignee = bank;
+    bank.Process(in, out);
+    copy.Process(in, copied);
+    assignee.Process(in, assigned);
+    for (std::size_t i = 0; i < in.size(); ++i) {
+      ASSERT_TRUE(SameBits(copied[i], out[i]) && SameBits(assigned[i], out[i])) << d.Count << " " << i;
+    }
+    EXPECT_EQ(assignee.Channels(), 3);
+    EXPECT_EQ(assignee.Structure(), bank.Structure());
+   }
+  }
+}
+
 // --- arguments --------------------------------------------------------------------------
 
 TEST(Channels, ChannelCountsOutsideOneTo64AreRejected) {
