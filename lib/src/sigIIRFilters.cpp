@@ -233,43 +233,36 @@ std::span<const TsigIIRSection> TsigCustomIIRFilter::Sections() const noexcept {
 
 // --- properties ----------------------------------------------------------------
 
+template <class T>
+void TsigCustomIIRFilter::Assign(T Properties::*field, T value, bool reset, const char* property) {
+  if (load_) {
+    properties_.*field = value;
+    return;
+  }
+  Properties next = properties_;
+  next.*field = value;
+  Redesign(next, reset, property);
+}
+
 TsigIIRFilterKind TsigCustomIIRFilter::Kind() const noexcept { return properties_.Kind; }
 
 void TsigCustomIIRFilter::SetKind(TsigIIRFilterKind value) {
   if (value > fkBessel || value == properties_.Kind) return;
-  if (load_) {
-    properties_.Kind = value;
-    return;
-  }
-  Properties next = properties_;
-  next.Kind = value;
-  Redesign(next, false, "Kind");
+  Assign(&Properties::Kind, value, false, "Kind");
 }
 
 TsigIIRFilterResponse TsigCustomIIRFilter::Response() const noexcept { return properties_.Response; }
 
 void TsigCustomIIRFilter::SetResponse(TsigIIRFilterResponse value) {
   if (value > ftBandstop || value == properties_.Response) return;
-  if (load_) {
-    properties_.Response = value;
-    return;
-  }
-  Properties next = properties_;
-  next.Response = value;
-  Redesign(next, true, "Response");
+  Assign(&Properties::Response, value, true, "Response");
 }
 
 int TsigCustomIIRFilter::Order() const noexcept { return properties_.Order; }
 
 void TsigCustomIIRFilter::SetOrder(int value) {
   if (value < 1 || value > 8 || value == properties_.Order) return;
-  if (load_) {
-    properties_.Order = static_cast<TsigIIRFilterOrder>(value);
-    return;
-  }
-  Properties next = properties_;
-  next.Order = static_cast<TsigIIRFilterOrder>(value);
-  Redesign(next, true, "Order");
+  Assign(&Properties::Order, static_cast<TsigIIRFilterOrder>(value), true, "Order");
 }
 
 Extended TsigCustomIIRFilter::Frequency1() const noexcept { return properties_.Frequency1; }
@@ -343,13 +336,7 @@ TsigIIRStructure TsigCustomIIRFilter::Structure() const noexcept { return proper
 
 void TsigCustomIIRFilter::SetStructure(TsigIIRStructure value) {
   if (value > fsAuto || value == properties_.Structure) return;
-  if (load_) {
-    properties_.Structure = value;
-    return;
-  }
-  Properties next = properties_;
-  next.Structure = value;
-  Redesign(next, false, "Structure");
+  Assign(&Properties::Structure, value, false, "Structure");
 }
 
 // --- loading -------------------------------------------------------------------

@@ -219,6 +219,10 @@ class TsigCustomIIRFilter : public TComponent {
   // when reset is set or ManualReset is off. Otherwise throws naming
   // property and changes nothing.
   void Redesign(const Properties& next, bool reset, const char* property);
+  // Stores a checked, changed value of field: as it is while a stored form
+  // loads, otherwise through Redesign.
+  template <class T>
+  void Assign(T Properties::*field, T value, bool reset, const char* property);
   // The direct form's verdict on the current design.
   TsigIIRRealisation Assess() const;
 
