@@ -1,5 +1,6 @@
 """IIRFilter on arrays: bit identity with the C++ filter, the rounding of
 float32 and float64, columns as channels, and no leaks."""
+import gc
 import sys
 import threading
 import tracemalloc
@@ -177,15 +178,19 @@ def test_ten_thousand_calls_leave_no_references_or_memory_behind(call):
     for _ in range(100):
         call(f, x)
     refs = (sys.getrefcount(f), sys.getrefcount(x))
+    gc.collect()
     tracemalloc.start()
     before = tracemalloc.take_snapshot()
     for _ in range(10_000):
         call(f, x)
+    gc.collect()
     after = tracemalloc.take_snapshot()
     tracemalloc.stop()
     growth = sum(s.size_diff for s in after.compare_to(before, "filename"))
     assert (sys.getrefcount(f), sys.getrefcount(x)) == refs
-    assert growth < 10_000, f"{growth} bytes left behind"
+    # Any object left behind costs 16 bytes a call or more; the interpreter's
+    # own caches, filled once on the way, stay well under 4.
+    assert growth < 4 * 10_000, f"{growth} bytes left behind"
 
 
 def test_processing_releases_the_lock_and_a_second_thread_is_refused():
