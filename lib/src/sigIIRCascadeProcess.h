@@ -4,10 +4,13 @@
 // instantiate them on states of their own.
 //
 // A state S provides: Sections, an array of {B0, B1, B2, A1, A2}
-// (Extended), one per section in running order; Stages, an array of
-// {Newest, Older} (Extended) of at least SectionCount + 1 entries, entry k
-// the last two values entering section k and entry SectionCount the last
-// two outputs; SectionCount (int32), read by the routine of no fixed count.
+// (Extended), one per section in running order; Stages, an array of at
+// least 2·(SectionCount + 1) Extended values, stage k (entries 2k and
+// 2k + 1) the last two values entering section k and stage SectionCount
+// the last two outputs; Phase (int32, 0 or 1), so that entry 2k + Phase is
+// the newer of stage k; SectionCount (int32), read by the routine of no
+// fixed count. A sample writes its value over the older entry of each
+// stage and flips Phase, so nothing is moved.
 //
 // Direct form I: a section's state is its last two inputs and outputs, and
 // its outputs are the next section's inputs, so the cascade keeps
@@ -37,21 +40,21 @@ namespace tessaro {
 template <int K, class S>
 [[gnu::always_inline]] inline Extended CascadeStep(S& s, Extended x) {
   const int k = K == DynamicCount ? s.SectionCount : K;
-  auto* const stage = s.Stages.data();
+  const int p = s.Phase;
+  Extended* const newer = s.Stages.data() + p;
+  Extended* const older = s.Stages.data() + (1 - p);
   const auto* const c = s.Sections.data();
   Extended v = Settle(x);
 #pragma GCC unroll 16
   for (int i = 0; i < k; ++i) {
-    const Extended x1 = stage[i].Newest;
-    const Extended partial = ((c[i].B1 * x1 + c[i].B2 * stage[i].Older) +
-                              c[i].A1 * stage[i + 1].Newest) +
-                             c[i].A2 * stage[i + 1].Older;
-    stage[i].Older = x1;
-    stage[i].Newest = v;
+    const Extended partial = ((c[i].B1 * newer[2 * i] + c[i].B2 * older[2 * i]) +
+                              c[i].A1 * newer[2 * i + 2]) +
+                             c[i].A2 * older[2 * i + 2];
+    older[2 * i] = v;
     v = Settle(c[i].B0 * v + partial);
   }
-  stage[k].Older = stage[k].Newest;
-  stage[k].Newest = v;
+  older[2 * k] = v;
+  s.Phase = 1 - p;
   return v;
 }
 

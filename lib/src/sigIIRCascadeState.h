@@ -27,12 +27,10 @@ struct CascadeSampleState {
   struct Coefficients {
     Extended B0 = 0.0L, B1 = 0.0L, B2 = 0.0L, A1 = 0.0L, A2 = 0.0L;
   };
-  struct Stage {
-    Extended Newest = 0.0L, Older = 0.0L;
-  };
   std::array<Coefficients, MaxSections> Sections{};
-  std::array<Stage, MaxSections + 1> Stages{};
+  std::array<Extended, 2 * (MaxSections + 1)> Stages{};
   std::int32_t SectionCount = 0;
+  std::int32_t Phase = 0;
 };
 
 // The routine record of a cascade: a sample by value, a sample as its bit
@@ -54,7 +52,8 @@ inline CascadeRoutines SelectCascadeRoutines(int sections) {
 // (the component's sample state can carry them beside the direct form's).
 template <class S>
 void ClearCascade(S& s) {
-  s.Stages.fill({});
+  s.Stages.fill(0.0L);
+  s.Phase = 0;
 }
 
 // Loads the coefficients of c; the stages are kept by position or cleared.
@@ -75,7 +74,7 @@ void StartCascadeSteady(S& s, const IIRCascade& c, Extended x0) {
   std::array<Extended, MaxSections + 1> levels{};
   CascadeSteadyState(c, x0, levels);
   ClearCascade(s);
-  for (int i = 0; i <= c.SectionCount; ++i) s.Stages[i] = {levels[i], levels[i]};
+  for (int i = 0; i <= c.SectionCount; ++i) s.Stages[2 * i] = s.Stages[2 * i + 1] = levels[i];
 }
 
 }  // namespace tessaro

@@ -55,8 +55,9 @@ struct IIRSampleState {
   std::int32_t Head = 1;
 
   std::array<CascadeSampleState::Coefficients, MaxSections> Sections{};
-  std::array<CascadeSampleState::Stage, MaxSections + 1> Stages{};
+  std::array<Extended, 2 * (MaxSections + 1)> Stages{};
   std::int32_t SectionCount = 0;
+  std::int32_t Phase = 0;
 
   IIRRoutines Routines;
   // The histories as the views show them: entries 0..Count are copied from

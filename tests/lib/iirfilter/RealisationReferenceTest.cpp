@@ -275,7 +275,7 @@ TEST(RealisationReference, SteadyStateStart) {
     CascadeSampleState state;
     LoadCascade(state, cascade, false);
     StartCascadeSteady(state, cascade, x0);
-    const Extended steady = state.Stages[static_cast<std::size_t>(cascade.SectionCount)].Newest;
+    const Extended steady = state.Stages[static_cast<std::size_t>(2 * cascade.SectionCount + state.Phase)];
     EXPECT_LE(std::fabs(steady - want), CascadeTolerance * scale);
     const CascadeRoutines routines = SelectCascadeRoutines(cascade.SectionCount);
     Extended deviation = 0.0L;
