@@ -33,17 +33,17 @@
 
 namespace tessaro {
 
-// One sample through the first k sections:
+// One sample through the first k sections of c (records with B0, B1, B2,
+// A1, A2), on stages laid out as above with phase p:
 //   v = (x + d) - d;
 //   v = settle(B0·v + (((B1·x1 + B2·x2) + A1·y1) + A2·y2))   for each section,
-// the part that does not wait for v formed first.
-template <int K, class S>
-[[gnu::always_inline]] inline Extended CascadeStep(S& s, Extended x) {
-  const int k = K == DynamicCount ? s.SectionCount : K;
-  const int p = s.Phase;
-  Extended* const newer = s.Stages.data() + p;
-  Extended* const older = s.Stages.data() + (1 - p);
-  const auto* const c = s.Sections.data();
+// the part that does not wait for v formed first. The caller flips p.
+template <int K, class C>
+[[gnu::always_inline]] inline Extended CascadeThrough(const C* c, Extended* stages, int p, int k,
+                                                      Extended x) {
+  if constexpr (K != DynamicCount) k = K;
+  Extended* const newer = stages + p;
+  Extended* const older = stages + (1 - p);
   Extended v = Settle(x);
 #pragma GCC unroll 16
   for (int i = 0; i < k; ++i) {
@@ -54,7 +54,13 @@ template <int K, class S>
     v = Settle(c[i].B0 * v + partial);
   }
   older[2 * k] = v;
-  s.Phase = 1 - p;
+  return v;
+}
+
+template <int K, class S>
+[[gnu::always_inline]] inline Extended CascadeStep(S& s, Extended x) {
+  const Extended v = CascadeThrough<K>(s.Sections.data(), s.Stages.data(), s.Phase, s.SectionCount, x);
+  s.Phase = 1 - s.Phase;
   return v;
 }
 

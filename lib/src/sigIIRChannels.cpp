@@ -81,25 +81,27 @@ constexpr bool Designed(int count) {
   return count >= 1 && count <= 2 * 8 && (count <= 8 || count % 2 == 0);
 }
 
-// The cascade: groups of CascadeGroupSize channels, then the rest one at a
-// time, each group's stages where its direct-form histories would be. Wider
-// groups measured no faster: the section's 80-bit loads and the x87 ports,
-// not the chain of dependent operations, set the pace.
-constexpr int CascadeGroupSize = 2;
-
+// The cascade: one channel after another through all frames, each with
+// the filter's own per-sample step on its stages (the flat layout of the
+// filter's state, at the channel's share of the history array) and the
+// phase they share. Groups of channels sharing each section's coefficient
+// loads measured slower than this: the cascade's pace is set by its
+// 80-bit loads and stores, not by the chain of dependent operations.
 template <int K, class T>
 void CascadeChannels(const IIRChannelDesign& d, Extended* history, std::int32_t& phase, int channels,
                      const T* in, T* out, std::size_t frames) {
   const std::size_t stride = static_cast<std::size_t>(channels);
-  std::int32_t next = phase;
-  int c = 0;
-  for (; c + CascadeGroupSize <= channels; c += CascadeGroupSize)
-    next = CascadeChannelGroup<K, CascadeGroupSize>(d, history + ChannelGroupEntries(c), phase,
-                                                    in + c, out + c, frames, stride);
-  for (; c < channels; ++c)
-    next = CascadeChannelGroup<K, 1>(d, history + ChannelGroupEntries(c), phase, in + c, out + c,
-                                     frames, stride);
-  phase = next;
+  for (int c = 0; c < channels; ++c) {
+    Extended* const stages = history + ChannelGroupEntries(c);
+    int p = phase;
+    for (std::size_t f = 0; f < frames; ++f) {
+      const std::size_t at = f * stride + static_cast<std::size_t>(c);
+      out[at] = static_cast<T>(
+          CascadeThrough<K>(d.Sections.data(), stages, p, d.SectionCount, static_cast<Extended>(in[at])));
+      p = 1 - p;
+    }
+  }
+  phase ^= static_cast<std::int32_t>(frames & 1);
 }
 
 template <class T, std::size_t... K>

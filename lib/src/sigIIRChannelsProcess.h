@@ -23,6 +23,7 @@
 #include <cstring>
 
 #include "sigIIRProcess.h"
+#include "sigIIRCascadeProcess.h"
 #include "sigIIRChannelsDesign.h"
 #include "tessaro/sigTypes.h"
 
@@ -127,52 +128,6 @@ std::int32_t FilterChannelGroupOneTap(const IIRChannelDesign& d, Extended* histo
     y[g] = newestY[g];
   }
   return head;
-}
-
-// The cascade (CascadeStep in sigIIRCascadeProcess.h) on G channels at once:
-//   v = (x + d) - d;
-//   v = settle(B0·v + (((B1·x1 + B2·x2) + A1·y1) + A2·y2))   for each section,
-// each section's coefficients read once for the G channels. Stage s of a
-// group, the last two values entering section s (s = SectionCount: leaving
-// the last), is two rows of G entries; phase names the row of the newer
-// value. A section reads both rows of its stage and of the next one, then
-// writes its input over the older row of its own, and the frame ends by
-// flipping the phase: what was newer becomes older without being moved.
-template <int K, int G, class T>
-std::int32_t CascadeChannelGroup(const IIRChannelDesign& d, Extended* stages,
-                                 std::int32_t phase, const T* in, T* out, std::size_t frames,
-                                 std::size_t stride) {
-  const int k = K == DynamicCount ? d.SectionCount : K;
-  const auto* sections = d.Sections.data();
-  for (std::size_t f = 0; f < frames; ++f) {
-    asm("" : "+r"(sections));  // the coefficients are read again every frame
-    const T* const src = in + f * stride;
-    T* const dst = out + f * stride;
-    const auto newer = [&](int s) { return stages + (2 * s + phase) * G; };
-    const auto older = [&](int s) { return stages + (2 * s + 1 - phase) * G; };
-    Extended v[G];
-    for (int g = 0; g < G; ++g) v[g] = Settle(static_cast<Extended>(src[g]));
-#pragma GCC unroll 16
-    for (int i = 0; i < k; ++i) {
-      const auto& c = sections[i];
-      Extended* const x1 = newer(i);
-      Extended* const x2 = older(i);
-      const Extended* const y1 = newer(i + 1);
-      const Extended* const y2 = older(i + 1);
-      for (int g = 0; g < G; ++g) {
-        const Extended partial = ((c.B1 * x1[g] + c.B2 * x2[g]) + c.A1 * y1[g]) + c.A2 * y2[g];
-        x2[g] = v[g];
-        v[g] = Settle(c.B0 * v[g] + partial);
-      }
-    }
-    Extended* const last = older(k);
-    for (int g = 0; g < G; ++g) {
-      last[g] = v[g];
-      dst[g] = static_cast<T>(v[g]);
-    }
-    phase ^= 1;
-  }
-  return phase;
 }
 
 }  // namespace tessaro
