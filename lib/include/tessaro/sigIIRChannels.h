@@ -18,12 +18,13 @@
 // The double and float forms convert each sample to Extended (exactly),
 // filter it, and round the result to the nearest double or float.
 //
-// Process checks only the sizes and allocates nothing; the channels are
-// filtered several at a time, each tap's coefficients formed once for them
-// and the independent recurrences overlapping in the floating-point unit.
-// Per sample, the 80-bit history loads and stores set the pace for more
-// than one coefficient a side: bench/bench_iir_channels compares it with
-// one filter per channel.
+// Process checks only the sizes and allocates nothing. Under the direct
+// form the channels are filtered several at a time, each tap's
+// coefficients formed once for them and the independent recurrences
+// overlapping in the floating-point unit; the cascade runs one channel
+// after another through the filter's own step. Per sample, the 80-bit
+// history loads and stores set the pace for more than one coefficient a
+// side: bench/bench_iir_channels compares it with one filter per channel.
 #pragma once
 
 #include <cstddef>
