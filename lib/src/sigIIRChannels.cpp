@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "sigFloatingPoint.h"
+#include "sigIIRCascadeProcess.h"
 #include "sigIIRChannelsDesign.h"
 #include "sigIIRChannelsProcess.h"
 #include "sigIIRDesign.h"

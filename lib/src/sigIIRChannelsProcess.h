@@ -23,7 +23,6 @@
 #include <cstring>
 
 #include "sigIIRProcess.h"
-#include "sigIIRCascadeProcess.h"
 #include "sigIIRChannelsDesign.h"
 #include "tessaro/sigTypes.h"
 
